@@ -3,6 +3,9 @@
 // host plugs a driver in (the command line's scripted driver, the tests'
 // recording driver) and every message box, dialog, save-file dialog and print
 // preview goes through it.
+//
+// New kinds of interaction are added here as further virtual functions with
+// a default body, so that the existing drivers keep working.
 #include <memory>
 #include <string>
 
@@ -11,6 +14,14 @@ namespace ui {
 // Buttons of a message box and the button pressed, as the platform numbers them.
 enum class Buttons { Ok = 0, OkCancel = 1, AbortRetryIgnore = 2, YesNoCancel = 3, YesNo = 4, RetryCancel = 5 };
 enum class Answer { Ok = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7 };
+
+// The first button of the set, which a box answers when nobody presses another.
+Answer DefaultAnswer(Buttons buttons);
+// True when the answer is one of the buttons of the set.
+bool IsAnswerOf(Buttons buttons, Answer answer);
+// "OK", "Cancel", ... and "Ok", "OkCancel", ...: names for logs and scripts.
+const char* AnswerName(Answer answer);
+const char* ButtonsName(Buttons buttons);
 
 class UiDriver {
  public:
@@ -22,6 +33,20 @@ class UiDriver {
 // The driver in place; a host installs one at start. Without one, message boxes
 // answer with their default (the first button) and are written to stderr.
 UiDriver& CurrentDriver();
+// Installs the driver; null puts the default driver back.
 void SetDriver(std::shared_ptr<UiDriver> driver);
+
+// Installs a driver for the lifetime of the object and then puts the one
+// before it back (for tests and for nested hosts).
+class ScopedDriver {
+ public:
+  explicit ScopedDriver(std::shared_ptr<UiDriver> driver);
+  ~ScopedDriver();
+  ScopedDriver(const ScopedDriver&) = delete;
+  ScopedDriver& operator=(const ScopedDriver&) = delete;
+
+ private:
+  std::shared_ptr<UiDriver> previous_;
+};
 
 }  // namespace ui
