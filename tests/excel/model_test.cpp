@@ -103,8 +103,11 @@ TEST(TypedText, ExcelConversionTable) {
   for (const auto& c : cases) {
     Value v = ConvertTypedText(c.text);
     EXPECT_EQ(v.type, c.type) << c.text;
-    if (c.type == ValueType::Number) EXPECT_DOUBLE_EQ(v.number, c.number) << c.text;
-    if (c.type == ValueType::Text) EXPECT_EQ(v.text, c.text);
+    if (c.type == ValueType::Number) {
+      EXPECT_DOUBLE_EQ(v.number, c.number) << c.text;
+    } else {
+      EXPECT_EQ(v.text, c.text);
+    }
   }
   EXPECT_EQ(ConvertTypedText("TRUE").type, ValueType::Boolean);
   EXPECT_FALSE(ConvertTypedText("false").boolean);

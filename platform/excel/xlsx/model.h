@@ -238,7 +238,8 @@ class Worksheet {
   bool IsProtected() const { return protection_.sheet; }
   void Protect(std::string_view password_utf8, bool drawing_objects = false, bool contents = true,
                bool scenarios = true);
-  void Unprotect() { protection_ = Protection{}; Touch(); }
+  // Keeps which cells may be selected (EnableSelection), as Excel does.
+  void Unprotect();
 
   // Selection: the active cell and the selected ranges ("A1" or "A1:B2 D4").
   int active_row() const { return active_row_; }

@@ -291,6 +291,14 @@ void Worksheet::Protect(std::string_view password_utf8, bool drawing_objects, bo
   Touch();
 }
 
+void Worksheet::Unprotect() {
+  Protection p;
+  p.select_locked_cells = protection_.select_locked_cells;
+  p.select_unlocked_cells = protection_.select_unlocked_cells;
+  protection_ = p;
+  Touch();
+}
+
 void Worksheet::Select(int first_row, int first_col, int last_row, int last_col) {
   CheckCell(first_row, first_col);
   CheckCell(last_row, last_col);
