@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <string>
 
 #include "code_page.h"
@@ -127,6 +128,49 @@ bool DeleteFile(std::string_view ansi_path) {
   return true;
 }
 
+namespace {
+
+// Writes a new file beside target through fill (which returns 0 or an errno
+// value) and moves it into place: the target is always either the old file or
+// the whole new one. The temporary file lies in the target's folder, so the
+// move stays on one file system.
+bool ReplaceFile(const std::string& target, bool fail_if_exists, const std::function<int(int fd)>& fill,
+                 const std::string& what) {
+  if (fail_if_exists && ::access(target.c_str(), F_OK) == 0) {
+    SetLastError(ERROR_FILE_EXISTS, target + " exists");
+    return false;
+  }
+  std::string temp = target + ".XXXXXX";
+  FileDescriptor file(::mkstemp(temp.data()));
+  if (file.get() < 0) {
+    SetErrnoError(errno, "cannot create a file beside " + target);
+    return false;
+  }
+  int error = fill(file.get());
+  if (error == 0) {
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    if (::fchmod(file.get(), 0666 & ~mask) != 0) error = errno;
+  }
+  if (error == 0 && !file.Close()) error = errno;
+  if (error == 0) {
+    // With fail_if_exists, link() refuses an existing target atomically;
+    // otherwise rename() replaces it.
+    int rc = fail_if_exists ? ::link(temp.c_str(), target.c_str()) : ::rename(temp.c_str(), target.c_str());
+    if (rc != 0) error = errno;
+    if (fail_if_exists) ::unlink(temp.c_str());
+  }
+  if (error != 0) {
+    ::unlink(temp.c_str());
+    SetErrnoError(error, what);
+    return false;
+  }
+  SetLastError(ERROR_SUCCESS);
+  return true;
+}
+
+}  // namespace
+
 bool CopyFile(std::string_view from_ansi, std::string_view to_ansi, bool fail_if_exists) {
   const std::string from = ToSystemPath(from_ansi);
   const std::string to = ToSystemPath(to_ansi);
@@ -140,55 +184,52 @@ bool CopyFile(std::string_view from_ansi, std::string_view to_ansi, bool fail_if
     SetLastError(ERROR_ACCESS_DENIED, from + " is not a file");
     return false;
   }
-  if (fail_if_exists && ::access(to.c_str(), F_OK) == 0) {
-    SetLastError(ERROR_FILE_EXISTS, to + " exists");
+  auto copy = [&](int target) {
+    char buffer[1 << 16];
+    for (;;) {
+      ssize_t n = ::read(source.get(), buffer, sizeof buffer);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) return errno;
+      if (n == 0) return 0;
+      if (!WriteAll(target, buffer, static_cast<std::size_t>(n))) return errno ? errno : EIO;
+    }
+  };
+  return ReplaceFile(to, fail_if_exists, copy, "cannot copy " + from + " to " + to);
+}
+
+bool ReadFile(std::string_view ansi_path, std::string& content) {
+  const std::string path = ToSystemPath(ansi_path);
+  FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  struct stat st {};
+  if (file.get() < 0 || ::fstat(file.get(), &st) != 0) {
+    SetErrnoError(errno, "cannot open " + path);
     return false;
   }
-  // The temporary file lies in the target's folder, so the rename stays on one
-  // file system and replaces the target in one step.
-  std::string temp = to + ".XXXXXX";
-  FileDescriptor target(::mkstemp(temp.data()));
-  if (target.get() < 0) {
-    SetErrnoError(errno, "cannot create a file beside " + to);
+  if (!S_ISREG(st.st_mode)) {
+    SetLastError(ERROR_ACCESS_DENIED, path + " is not a file");
     return false;
   }
-  bool ok = true;
-  int error = 0;
+  std::string read;
   char buffer[1 << 16];
   for (;;) {
-    ssize_t n = ::read(source.get(), buffer, sizeof buffer);
+    ssize_t n = ::read(file.get(), buffer, sizeof buffer);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0 || !WriteAll(target.get(), buffer, static_cast<std::size_t>(n > 0 ? n : 0))) {
-      ok = false;
-      error = errno;
-      break;
+    if (n < 0) {
+      SetErrnoError(errno, "cannot read " + path);
+      return false;
     }
     if (n == 0) break;
+    read.append(buffer, static_cast<std::size_t>(n));
   }
-  mode_t mask = ::umask(0);
-  ::umask(mask);
-  ok = ok && ::fchmod(target.get(), 0666 & ~mask) == 0;
-  if (ok && !target.Close()) {
-    ok = false;
-    error = errno;
-  }
-  if (ok) {
-    // With fail_if_exists, link() refuses an existing target atomically;
-    // otherwise rename() replaces it.
-    int rc = fail_if_exists ? ::link(temp.c_str(), to.c_str()) : ::rename(temp.c_str(), to.c_str());
-    if (rc != 0) {
-      ok = false;
-      error = errno;
-    }
-    if (fail_if_exists) ::unlink(temp.c_str());
-  }
-  if (!ok) {
-    ::unlink(temp.c_str());
-    SetErrnoError(error ? error : EIO, "cannot copy " + from + " to " + to);
-    return false;
-  }
+  content = std::move(read);
   SetLastError(ERROR_SUCCESS);
   return true;
+}
+
+bool WriteFile(std::string_view ansi_path, std::string_view content) {
+  const std::string path = ToSystemPath(ansi_path);
+  auto write = [&](int fd) { return WriteAll(fd, content.data(), content.size()) ? 0 : (errno ? errno : EIO); };
+  return ReplaceFile(path, false, write, "cannot write " + path);
 }
 
 }  // namespace win

@@ -42,4 +42,11 @@ bool DeleteFile(std::string_view ansi_path);
 // GetLastError() tells why.
 bool CopyFile(std::string_view from_ansi, std::string_view to_ansi, bool fail_if_exists);
 
+// The whole file's bytes into content; false (content untouched) when it
+// cannot be read.
+bool ReadFile(std::string_view ansi_path, std::string& content);
+// Replaces the file by content the way CopyFile does (temporary file beside
+// it, then renamed over it); creates it when missing. True on success.
+bool WriteFile(std::string_view ansi_path, std::string_view content);
+
 }  // namespace win

@@ -136,4 +136,21 @@ TEST_F(CopyFileTest, FileAndFolderQueries) {
   EXPECT_FALSE(win::DeleteFile(Ansi("a.txt")));
 }
 
+TEST_F(CopyFileTest, WholeFilesReadAndWritten) {
+  ASSERT_TRUE(win::WriteFile(Ansi(kCeshi + ".txt"), "first\r\n"));
+  ASSERT_TRUE(win::WriteFile(Ansi(kCeshi + ".txt"), std::string("a\0b", 3)));  // replaced, not appended
+  std::string content = "untouched";
+  ASSERT_TRUE(win::ReadFile(Ansi(kCeshi + ".txt"), content));
+  EXPECT_EQ(content, std::string("a\0b", 3));
+  EXPECT_EQ(Read(dir_ / "测试.txt"), content);
+  EXPECT_EQ(Entries(), 1u);
+
+  content = "untouched";
+  EXPECT_FALSE(win::ReadFile(Ansi("missing.txt"), content));
+  EXPECT_EQ(content, "untouched");
+  EXPECT_FALSE(win::ReadFile(win::FromSystemPath(dir_.string()), content));  // a folder
+  EXPECT_FALSE(win::WriteFile(Ansi("no-such-folder\\x.txt"), "x"));
+  EXPECT_EQ(Entries(), 1u);
+}
+
 }  // namespace
