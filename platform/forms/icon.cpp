@@ -3,13 +3,10 @@
 // bits per pixel, size and offset of the image data), all little-endian.
 #include "icon.h"
 
-#include <cerrno>
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 
 #include "error.h"
-#include "platform/win/path.h"
+#include "read_file.h"
 
 namespace forms {
 namespace {
@@ -29,10 +26,7 @@ Error InvalidIcon(std::string_view path, const std::string& why) {
 }  // namespace
 
 void Icon::LoadFromFile(std::string_view path) {
-  std::ifstream file(win::ToSystemPath(path), std::ios::binary);
-  if (!file) throw FileOpenError(std::string(path), errno);
-  std::string data{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-  if (file.bad()) throw FileOpenError(std::string(path), errno);
+  const std::string data = ReadWholeFile(path);
 
   constexpr std::size_t kHeader = 6, kEntry = 16;
   if (data.size() < kHeader || ReadU16(data, 0) != 0 || ReadU16(data, 2) != 1) {
