@@ -38,6 +38,9 @@ inline void ModuleUnlock() { --detail::module_locks; }
 // What DllCanUnloadNow answers: S_OK when no object lives and no lock is held.
 inline bool ModuleCanUnload() { return detail::module_objects.load() == 0 && detail::module_locks.load() == 0; }
 
+// Tag for objects that must not keep their library loaded (class factories).
+struct Uncounted {};
+
 template <class First, class... Rest>
 class Object : public First, public Rest... {
  public:
@@ -69,7 +72,10 @@ class Object : public First, public Rest... {
 
  protected:
   Object() { ++detail::module_objects; }
-  virtual ~Object() { --detail::module_objects; }
+  explicit Object(Uncounted) : counted_(false) {}
+  virtual ~Object() {
+    if (counted_) --detail::module_objects;
+  }
   // For interfaces answered otherwise (for example an event interface id
   // answered with IDispatch): return the pointer to hand out, or null.
   virtual void* QueryExtra(REFIID) { return nullptr; }
@@ -88,6 +94,7 @@ class Object : public First, public Rest... {
   }
 
   std::atomic<ULONG> refs_{0};
+  bool counted_ = true;
 };
 
 // Creates T and returns its first reference (null when out of memory).
