@@ -271,6 +271,11 @@ INSTANTIATE_TEST_SUITE_P(Builtins, Semantics, ::testing::Values(
     Case{"Round(1.5)", "2"},
     Case{"Round(2.567, 2)", "2.57"},
     Case{"Round(1234.5678, 1)", "1234.6"},
+    Case{"Round(0.12335, 4)", "0.1234"},  // the language reference's examples
+    Case{"Round(0.12345, 4)", "0.1234"},
+    Case{"Round(0.12355, 4)", "0.1236"},
+    Case{"Round(0.12365, 4)", "0.1236"},
+    Case{"Round(0.00005, 4)", "0"},
     Case{"Round(7)", "7", "Integer"},
     Case{"Round(1.5, -1)", "error 5"},
     Case{"Sgn(-3)", "-1", "Integer"},
