@@ -75,11 +75,16 @@ std::string FormatNumber(double number) {
 
 std::string CellText(const CellValue& value) {
   switch (value.GetKind()) {
-    case CellValue::Kind::Empty: return {};
-    case CellValue::Kind::Text: return value.AsText();
-    case CellValue::Kind::Number: return FormatNumber(value.AsNumber());
-    case CellValue::Kind::Boolean: return value.AsBoolean() ? "True" : "False";
-    case CellValue::Kind::Error: break;
+    case CellValue::Kind::Empty:
+      return {};
+    case CellValue::Kind::Text:
+      return value.AsText();
+    case CellValue::Kind::Number:
+      return FormatNumber(value.AsNumber());
+    case CellValue::Kind::Boolean:
+      return value.AsBoolean() ? "True" : "False";
+    case CellValue::Kind::Error:
+      break;
   }
   throw ConversionError("Could not convert variant of type (Error) into type (String)");
 }
@@ -110,7 +115,8 @@ double TextToFloat(std::string_view text) {
   // [sign] digits [. digits] [(E|e) [sign] digits], with at least one mantissa digit.
   std::size_t pos = 0;
   bool negative = false;
-  if (pos < number.size() && (number[pos] == '+' || number[pos] == '-')) negative = number[pos++] == '-';
+  if (pos < number.size() && (number[pos] == '+' || number[pos] == '-'))
+    negative = number[pos++] == '-';
   const std::size_t mantissa = pos;
   std::size_t mantissa_digits = SkipDigits(number, pos) - pos;
   pos += mantissa_digits;
@@ -122,7 +128,8 @@ double TextToFloat(std::string_view text) {
   if (mantissa_digits == 0) NotAFloat(text);
   if (pos < number.size() && (number[pos] == 'E' || number[pos] == 'e')) {
     std::size_t exponent = pos + 1;
-    if (exponent < number.size() && (number[exponent] == '+' || number[exponent] == '-')) ++exponent;
+    if (exponent < number.size() && (number[exponent] == '+' || number[exponent] == '-'))
+      ++exponent;
     const std::size_t exponent_end = SkipDigits(number, exponent);
     if (exponent_end == exponent) NotAFloat(text);
     pos = exponent_end;

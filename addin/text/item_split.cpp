@@ -11,12 +11,14 @@ bool In(std::string_view set, char c) { return set.find(c) != std::string_view::
 
 }  // namespace
 
-std::vector<std::string> SplitItems(std::string_view text, std::string_view separators, std::string_view skipped) {
+std::vector<std::string> SplitItems(std::string_view text, std::string_view separators,
+                                    std::string_view skipped) {
   text = text.substr(0, text.find('\0'));
   std::vector<std::string> items;
   std::size_t pos = 0;
   while (pos < text.size()) {
-    while (pos < text.size() && win::CharLength(text, pos) == 1 && (In(skipped, text[pos]) || IsLineEnd(text[pos]))) {
+    while (pos < text.size() && win::CharLength(text, pos) == 1 &&
+           (In(skipped, text[pos]) || IsLineEnd(text[pos]))) {
       ++pos;
     }
     const std::size_t start = pos;

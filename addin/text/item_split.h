@@ -19,6 +19,7 @@
 namespace velmora {
 
 // separators and skipped are sets of single-byte characters.
-std::vector<std::string> SplitItems(std::string_view text, std::string_view separators, std::string_view skipped);
+std::vector<std::string> SplitItems(std::string_view text, std::string_view separators,
+                                    std::string_view skipped);
 
 }  // namespace velmora

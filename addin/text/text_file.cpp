@@ -19,14 +19,16 @@ std::vector<std::string> SplitLines(std::string_view text) {
 
 std::vector<std::string> LoadLines(std::string_view ansi_path) {
   std::string content;
-  if (!win::ReadFile(ansi_path, content)) throw FileError("Cannot open file \"" + std::string(ansi_path) + "\"");
+  if (!win::ReadFile(ansi_path, content))
+    throw FileError("Cannot open file \"" + std::string(ansi_path) + "\"");
   return SplitLines(content);
 }
 
 void SaveLines(std::string_view ansi_path, const std::vector<std::string>& lines) {
   std::string content;
   for (const std::string& line : lines) content += line + "\r\n";
-  if (!win::WriteFile(ansi_path, content)) throw FileError("Cannot create file \"" + std::string(ansi_path) + "\"");
+  if (!win::WriteFile(ansi_path, content))
+    throw FileError("Cannot create file \"" + std::string(ansi_path) + "\"");
 }
 
 }  // namespace velmora

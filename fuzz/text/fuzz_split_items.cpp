@@ -15,7 +15,7 @@ struct Sets {
   const char* separators;
   const char* skipped;
 };
-constexpr Sets kSets[] = {{"|", " "}, {"|", "."}, {"|", " #."}, {",", "*"}, {",", " "},
+constexpr Sets kSets[] = {{"|", " "}, {"|", "."}, {"|", " #."}, {",", "*"},        {",", " "},
                           {"=", " "}, {"|", "*"}, {"\\", ""},   {"|,'\"", " \r\n"}};
 
 void Check(bool condition) {
@@ -31,7 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view visible = text.substr(0, text.find('\0'));
 
   std::vector<bool> boundary(visible.size() + 1, false);
-  for (std::size_t pos = 0; pos < visible.size(); pos += win::CharLength(visible, pos)) boundary[pos] = true;
+  for (std::size_t pos = 0; pos < visible.size(); pos += win::CharLength(visible, pos))
+    boundary[pos] = true;
   boundary[visible.size()] = true;
 
   std::size_t from = 0;

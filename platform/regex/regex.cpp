@@ -31,7 +31,8 @@ struct MatchDataDeleter {
 }  // namespace
 
 CompileError::CompileError(const std::string& message, std::size_t offset, std::string pattern)
-    : std::runtime_error(message + " at offset " + std::to_string(offset) + " of \"" + pattern + "\""),
+    : std::runtime_error(message + " at offset " + std::to_string(offset) + " of \"" + pattern +
+                         "\""),
       message_(message),
       offset_(offset),
       pattern_(std::move(pattern)) {}
@@ -46,14 +47,16 @@ Regex::Regex(std::string_view pattern, Options options)
     : pattern_(pattern), options_(options), compiled_(std::make_unique<Compiled>()) {
   compiled_->tables.reset(pcre2_maketables(nullptr));
   if (!compiled_->tables) throw std::bad_alloc();
-  std::unique_ptr<pcre2_compile_context, ContextDeleter> context(pcre2_compile_context_create(nullptr));
+  std::unique_ptr<pcre2_compile_context, ContextDeleter> context(
+      pcre2_compile_context_create(nullptr));
   if (!context) throw std::bad_alloc();
   pcre2_set_character_tables(context.get(), compiled_->tables.get());
   int error = 0;
   PCRE2_SIZE error_offset = 0;
   uint32_t flags = options == Options::Caseless ? PCRE2_CASELESS : 0;
-  compiled_->code.reset(pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern_.data()), pattern_.size(), flags, &error,
-                                      &error_offset, context.get()));
+  compiled_->code.reset(pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern_.data()),
+                                      pattern_.size(), flags, &error, &error_offset,
+                                      context.get()));
   if (!compiled_->code) throw CompileError(ErrorMessage(error), error_offset, pattern_);
 }
 
@@ -66,8 +69,8 @@ std::optional<Match> Regex::Find(std::string_view subject, std::size_t start) co
   std::unique_ptr<pcre2_match_data, MatchDataDeleter> data(
       pcre2_match_data_create_from_pattern(compiled_->code.get(), nullptr));
   if (!data) throw std::bad_alloc();
-  int rc = pcre2_match(compiled_->code.get(), reinterpret_cast<PCRE2_SPTR>(subject.data()), subject.size(), start, 0,
-                       data.get(), nullptr);
+  int rc = pcre2_match(compiled_->code.get(), reinterpret_cast<PCRE2_SPTR>(subject.data()),
+                       subject.size(), start, 0, data.get(), nullptr);
   if (rc == PCRE2_ERROR_NOMATCH) return std::nullopt;
   if (rc < 0) throw MatchError(ErrorMessage(rc) + " while matching \"" + pattern_ + "\"");
   const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(data.get());
@@ -77,11 +80,13 @@ std::optional<Match> Regex::Find(std::string_view subject, std::size_t start) co
   // \K in a lookahead can put the end before the start; such a match is empty.
   match.length = ovector[1] > ovector[0] ? ovector[1] - ovector[0] : 0;
   match.text = std::string(subject.substr(match.offset, match.length));
-  for (uint32_t i = 1; i < pairs; ++i) {
-    if (ovector[2 * i] == PCRE2_UNSET || ovector[2 * i + 1] < ovector[2 * i]) {
+  for (std::size_t i = 1; i < pairs; ++i) {
+    const PCRE2_SIZE begin = ovector[2 * i];
+    const PCRE2_SIZE end = ovector[2 * i + 1];
+    if (begin == PCRE2_UNSET || end < begin) {
       match.groups.emplace_back();
     } else {
-      match.groups.emplace_back(subject.substr(ovector[2 * i], ovector[2 * i + 1] - ovector[2 * i]));
+      match.groups.emplace_back(subject.substr(begin, end - begin));
     }
   }
   return match;
@@ -106,8 +111,8 @@ std::string Regex::ReplaceAll(std::string_view subject, std::string_view replace
   return result;
 }
 
-std::string ReplaceAll(std::string_view subject, std::string_view pattern, std::string_view replacement,
-                       Options options) {
+std::string ReplaceAll(std::string_view subject, std::string_view pattern,
+                       std::string_view replacement, Options options) {
   return Regex(pattern, options).ReplaceAll(subject, replacement);
 }
 

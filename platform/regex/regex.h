@@ -80,7 +80,7 @@ class Regex {
 };
 
 // The first match of pattern, replaced everywhere: Regex(pattern, options).ReplaceAll(...).
-std::string ReplaceAll(std::string_view subject, std::string_view pattern, std::string_view replacement,
-                       Options options = Options::Default);
+std::string ReplaceAll(std::string_view subject, std::string_view pattern,
+                       std::string_view replacement, Options options = Options::Default);
 
 }  // namespace regex

@@ -7,24 +7,27 @@ namespace ui {
 
 void RecordingDriver::QueueAnswer(Answer answer) { answers_.push_back(answer); }
 
-Answer RecordingDriver::MessageBox(const std::string& text, const std::string& caption, Buttons buttons) {
+Answer RecordingDriver::MessageBox(const std::string& text, const std::string& caption,
+                                   Buttons buttons) {
   Answer answer = DefaultAnswer(buttons);
   if (!answers_.empty()) {
     answer = answers_.front();
     answers_.pop_front();
     if (!IsAnswerOf(buttons, answer)) {
-      throw std::logic_error(std::string("queued answer ") + AnswerName(answer) + " is no button of the box \"" +
-                             text + "\" (" + ButtonsName(buttons) + ")");
+      throw std::logic_error(std::string("queued answer ") + AnswerName(answer) +
+                             " is no button of the box \"" + text + "\" (" + ButtonsName(buttons) +
+                             ")");
     }
   }
   boxes_.push_back({text, caption, buttons, answer});
   return answer;
 }
 
-std::size_t RecordingDriver::CountMessageBoxes(const std::string& text, const std::string& caption) const {
-  return static_cast<std::size_t>(std::count_if(boxes_.begin(), boxes_.end(), [&](const MessageBoxRecord& box) {
-    return box.text == text && box.caption == caption;
-  }));
+std::size_t RecordingDriver::CountMessageBoxes(const std::string& text,
+                                               const std::string& caption) const {
+  return static_cast<std::size_t>(std::count_if(
+      boxes_.begin(), boxes_.end(),
+      [&](const MessageBoxRecord& box) { return box.text == text && box.caption == caption; }));
 }
 
 void RecordingDriver::Clear() {

@@ -26,49 +26,71 @@ std::shared_ptr<UiDriver>& Installed() {
 Answer DefaultAnswer(Buttons buttons) {
   switch (buttons) {
     case Buttons::Ok:
-    case Buttons::OkCancel: return Answer::Ok;
-    case Buttons::AbortRetryIgnore: return Answer::Abort;
+    case Buttons::OkCancel:
+      return Answer::Ok;
+    case Buttons::AbortRetryIgnore:
+      return Answer::Abort;
     case Buttons::YesNoCancel:
-    case Buttons::YesNo: return Answer::Yes;
-    case Buttons::RetryCancel: return Answer::Retry;
+    case Buttons::YesNo:
+      return Answer::Yes;
+    case Buttons::RetryCancel:
+      return Answer::Retry;
   }
   return Answer::Ok;
 }
 
 bool IsAnswerOf(Buttons buttons, Answer answer) {
   switch (buttons) {
-    case Buttons::Ok: return answer == Answer::Ok;
-    case Buttons::OkCancel: return answer == Answer::Ok || answer == Answer::Cancel;
+    case Buttons::Ok:
+      return answer == Answer::Ok;
+    case Buttons::OkCancel:
+      return answer == Answer::Ok || answer == Answer::Cancel;
     case Buttons::AbortRetryIgnore:
       return answer == Answer::Abort || answer == Answer::Retry || answer == Answer::Ignore;
-    case Buttons::YesNoCancel: return answer == Answer::Yes || answer == Answer::No || answer == Answer::Cancel;
-    case Buttons::YesNo: return answer == Answer::Yes || answer == Answer::No;
-    case Buttons::RetryCancel: return answer == Answer::Retry || answer == Answer::Cancel;
+    case Buttons::YesNoCancel:
+      return answer == Answer::Yes || answer == Answer::No || answer == Answer::Cancel;
+    case Buttons::YesNo:
+      return answer == Answer::Yes || answer == Answer::No;
+    case Buttons::RetryCancel:
+      return answer == Answer::Retry || answer == Answer::Cancel;
   }
   return false;
 }
 
 const char* AnswerName(Answer answer) {
   switch (answer) {
-    case Answer::Ok: return "OK";
-    case Answer::Cancel: return "Cancel";
-    case Answer::Abort: return "Abort";
-    case Answer::Retry: return "Retry";
-    case Answer::Ignore: return "Ignore";
-    case Answer::Yes: return "Yes";
-    case Answer::No: return "No";
+    case Answer::Ok:
+      return "OK";
+    case Answer::Cancel:
+      return "Cancel";
+    case Answer::Abort:
+      return "Abort";
+    case Answer::Retry:
+      return "Retry";
+    case Answer::Ignore:
+      return "Ignore";
+    case Answer::Yes:
+      return "Yes";
+    case Answer::No:
+      return "No";
   }
   return "?";
 }
 
 const char* ButtonsName(Buttons buttons) {
   switch (buttons) {
-    case Buttons::Ok: return "Ok";
-    case Buttons::OkCancel: return "OkCancel";
-    case Buttons::AbortRetryIgnore: return "AbortRetryIgnore";
-    case Buttons::YesNoCancel: return "YesNoCancel";
-    case Buttons::YesNo: return "YesNo";
-    case Buttons::RetryCancel: return "RetryCancel";
+    case Buttons::Ok:
+      return "Ok";
+    case Buttons::OkCancel:
+      return "OkCancel";
+    case Buttons::AbortRetryIgnore:
+      return "AbortRetryIgnore";
+    case Buttons::YesNoCancel:
+      return "YesNoCancel";
+    case Buttons::YesNo:
+      return "YesNo";
+    case Buttons::RetryCancel:
+      return "RetryCancel";
   }
   return "?";
 }

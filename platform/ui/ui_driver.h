@@ -12,7 +12,14 @@
 namespace ui {
 
 // Buttons of a message box and the button pressed, as the platform numbers them.
-enum class Buttons { Ok = 0, OkCancel = 1, AbortRetryIgnore = 2, YesNoCancel = 3, YesNo = 4, RetryCancel = 5 };
+enum class Buttons {
+  Ok = 0,
+  OkCancel = 1,
+  AbortRetryIgnore = 2,
+  YesNoCancel = 3,
+  YesNo = 4,
+  RetryCancel = 5
+};
 enum class Answer { Ok = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7 };
 
 // The first button of the set, which a box answers when nobody presses another.
@@ -27,7 +34,8 @@ class UiDriver {
  public:
   virtual ~UiDriver() = default;
   // Texts are UTF-8 at this boundary.
-  virtual Answer MessageBox(const std::string& text, const std::string& caption, Buttons buttons) = 0;
+  virtual Answer MessageBox(const std::string& text, const std::string& caption,
+                            Buttons buttons) = 0;
 };
 
 // The driver in place; a host installs one at start. Without one, message boxes

@@ -30,8 +30,11 @@ std::size_t SkipAnsi(const unsigned char* in, std::size_t left) {
 }
 
 std::size_t SkipUtf8(const unsigned char* in, std::size_t left) {
-  std::size_t length = in[0] < 0x80 ? 1 : (in[0] & 0xE0) == 0xC0 ? 2 : (in[0] & 0xF0) == 0xE0 ? 3
-                                     : (in[0] & 0xF8) == 0xF0 ? 4 : 1;
+  std::size_t length = in[0] < 0x80             ? 1
+                       : (in[0] & 0xE0) == 0xC0 ? 2
+                       : (in[0] & 0xF0) == 0xE0 ? 3
+                       : (in[0] & 0xF8) == 0xF0 ? 4
+                                                : 1;
   if (length > left) return 1;
   for (std::size_t i = 1; i < length; ++i) {
     if ((in[i] & 0xC0) != 0x80) return 1;
@@ -55,7 +58,8 @@ std::size_t SkipUtf16(const unsigned char* in, std::size_t left) {
 class Descriptor {
  public:
   Descriptor(const char* to, const char* from) : cd_(iconv_open(to, from)) {
-    if (cd_ == reinterpret_cast<iconv_t>(-1)) {
+    if (cd_ == reinterpret_cast<iconv_t>(
+                   -1)) {  // NOLINT(performance-no-int-to-ptr): iconv's failure value
       throw std::runtime_error(std::string("iconv cannot convert from ") + from + " to " + to);
     }
   }
@@ -106,7 +110,8 @@ std::string Convert(const Descriptor& descriptor, const void* data, std::size_t 
 }
 
 bool IsAscii(std::string_view text) {
-  return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  return std::all_of(text.begin(), text.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 std::u16string BytesToWide(const std::string& bytes) {
@@ -185,11 +190,13 @@ std::string MapAscii(std::string_view text, Map map) {
 }  // namespace
 
 std::string AnsiUpperCase(std::string_view text) {
-  return MapAscii(text, [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; });
+  return MapAscii(
+      text, [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; });
 }
 
 std::string AnsiLowerCase(std::string_view text) {
-  return MapAscii(text, [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+  return MapAscii(
+      text, [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
 }
 
 }  // namespace win

@@ -97,7 +97,8 @@ std::string SonameOf(const dl_phdr_info& info) {
   for (int i = 0; i < info.dlpi_phnum; ++i) {
     const ElfW(Phdr)& header = info.dlpi_phdr[i];
     if (header.p_type != PT_DYNAMIC) continue;
-    const auto* entry = reinterpret_cast<const ElfW(Dyn)*>(info.dlpi_addr + header.p_vaddr);
+    const auto* entry = reinterpret_cast<const ElfW(Dyn)*>(
+        info.dlpi_addr + header.p_vaddr);  // NOLINT(performance-no-int-to-ptr)
     ElfW(Addr) strings = 0;
     std::optional<ElfW(Xword)> soname;
     for (; entry->d_tag != DT_NULL; ++entry) {
@@ -108,7 +109,7 @@ std::string SonameOf(const dl_phdr_info& info) {
     // The dynamic linker relocates these entries in place, except in objects
     // it did not relocate itself (the vDSO); those still hold link-time values.
     if (strings < info.dlpi_addr) strings += info.dlpi_addr;
-    return reinterpret_cast<const char*>(strings + *soname);
+    return reinterpret_cast<const char*>(strings + *soname);  // NOLINT(performance-no-int-to-ptr)
   }
   return {};
 }
@@ -123,7 +124,8 @@ std::vector<LoadedObject> LoadedObjects() {
   ::dl_iterate_phdr(
       [](dl_phdr_info* info, std::size_t, void* data) {
         if (info->dlpi_name != nullptr && info->dlpi_name[0] != '\0') {
-          static_cast<std::vector<LoadedObject>*>(data)->push_back({info->dlpi_name, SonameOf(*info)});
+          static_cast<std::vector<LoadedObject>*>(data)->push_back(
+              {info->dlpi_name, SonameOf(*info)});
         }
         return 0;
       },
@@ -153,7 +155,8 @@ std::optional<std::string> FindLoaded(const std::vector<std::string>& names) {
 
 std::string LoaderDirectory() {
   Dl_info info{};
-  if (::dladdr(reinterpret_cast<const void*>(&LoaderDirectory), &info) == 0 || info.dli_fname == nullptr) {
+  if (::dladdr(reinterpret_cast<const void*>(&LoaderDirectory), &info) == 0 ||
+      info.dli_fname == nullptr) {
     return {};
   }
   return DirName(Absolute(info.dli_fname));
@@ -166,10 +169,14 @@ std::string Resolve(const std::string& name) {
   if (name.find('/') != std::string::npos) return Absolute(name);
   const std::vector<std::string> names = CandidateNames(name);
   if (auto loaded = FindLoaded(names)) return *loaded;
-  for (const std::string& dir : {DirName(ExecutablePath()), LoaderDirectory(), CurrentDirectory()}) {
+  for (const std::string& dir :
+       {DirName(ExecutablePath()), LoaderDirectory(), CurrentDirectory()}) {
     if (dir.empty()) continue;
     for (const std::string& candidate : names) {
-      if (IsFile(dir + "/" + candidate)) return dir + "/" + candidate;
+      std::string path = dir;
+      path += '/';
+      path += candidate;
+      if (IsFile(path)) return path;
     }
   }
   return name;  // the dynamic linker's own search path
@@ -182,7 +189,8 @@ void* OwnExport(HMODULE module, const std::string& name) {
   if (symbol == nullptr) return nullptr;
   Dl_info info{};
   link_map* owner = nullptr;
-  if (::dladdr1(symbol, &info, reinterpret_cast<void**>(&owner), RTLD_DL_LINKMAP) == 0) return nullptr;
+  if (::dladdr1(symbol, &info, reinterpret_cast<void**>(&owner), RTLD_DL_LINKMAP) == 0)
+    return nullptr;
   return owner == LinkMapOf(module) ? symbol : nullptr;
 }
 
@@ -234,7 +242,8 @@ HMODULE LoadLibrary(const std::string& file_name) {
   }
   Module entry;
   link_map* map = LinkMapOf(module);
-  entry.path = Absolute(map != nullptr && map->l_name != nullptr && map->l_name[0] ? map->l_name : path);
+  entry.path =
+      Absolute(map != nullptr && map->l_name != nullptr && map->l_name[0] ? map->l_name : path);
   entry.count = 1;
   entry.dll_main = reinterpret_cast<DllMainProc>(OwnExport(module, "DllMain"));
   const DllMainProc dll_main = entry.dll_main;
@@ -243,7 +252,8 @@ HMODULE LoadLibrary(const std::string& file_name) {
     CallDllMain(dll_main, module, DLL_PROCESS_DETACH);
     loader.modules.erase(module);
     ::dlclose(module);
-    SetLastError(ERROR_DLL_INIT_FAILED, "DllMain of " + path + " refused to initialise the library");
+    SetLastError(ERROR_DLL_INIT_FAILED,
+                 "DllMain of " + path + " refused to initialise the library");
     return nullptr;
   }
   SetLastError(ERROR_SUCCESS);
@@ -291,7 +301,8 @@ std::string GetModuleFileName(const void* address_in_module) {
       ::dladdr1(address_in_module, &info, reinterpret_cast<void**>(&map), RTLD_DL_LINKMAP) == 0) {
     return {};
   }
-  if (map == nullptr || map->l_name == nullptr || map->l_name[0] == '\0') return ToAnsiPath(ExecutablePath());
+  if (map == nullptr || map->l_name == nullptr || map->l_name[0] == '\0')
+    return ToAnsiPath(ExecutablePath());
   return ToAnsiPath(Absolute(map->l_name));
 }
 
@@ -304,7 +315,8 @@ std::string GetModuleFileName(HMODULE module) {
   }
   if (IsLiveHandle(module)) {
     link_map* map = LinkMapOf(module);
-    if (map == nullptr || map->l_name == nullptr || map->l_name[0] == '\0') return ToAnsiPath(ExecutablePath());
+    if (map == nullptr || map->l_name == nullptr || map->l_name[0] == '\0')
+      return ToAnsiPath(ExecutablePath());
     return ToAnsiPath(Absolute(map->l_name));
   }
   return GetModuleFileName(static_cast<const void*>(module));

@@ -8,8 +8,8 @@ namespace win {
 int MessageBox(std::string_view text, std::string_view caption, unsigned type) {
   unsigned buttons = type & 0xF;
   if (buttons > MB_RETRYCANCEL) buttons = MB_OK;
-  ui::Answer answer =
-      ui::CurrentDriver().MessageBox(AnsiToUtf8(text), AnsiToUtf8(caption), static_cast<ui::Buttons>(buttons));
+  ui::Answer answer = ui::CurrentDriver().MessageBox(AnsiToUtf8(text), AnsiToUtf8(caption),
+                                                     static_cast<ui::Buttons>(buttons));
   return static_cast<int>(answer);
 }
 

@@ -29,13 +29,18 @@ bool IsSeparatorOrDrive(char c) { return IsPathSeparator(c) || c == ':'; }
 
 unsigned ErrorFromErrno(int error) {
   switch (error) {
-    case ENOENT: return ERROR_FILE_NOT_FOUND;
-    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
+    case ENOENT:
+      return ERROR_FILE_NOT_FOUND;
+    case ENOTDIR:
+      return ERROR_PATH_NOT_FOUND;
     case EACCES:
     case EPERM:
-    case EROFS: return ERROR_ACCESS_DENIED;
-    case EEXIST: return ERROR_FILE_EXISTS;
-    default: return ERROR_INVALID_PARAMETER;
+    case EROFS:
+      return ERROR_ACCESS_DENIED;
+    case EEXIST:
+      return ERROR_FILE_EXISTS;
+    default:
+      return ERROR_INVALID_PARAMETER;
   }
 }
 
@@ -134,8 +139,8 @@ namespace {
 // value) and moves it into place: the target is always either the old file or
 // the whole new one. The temporary file lies in the target's folder, so the
 // move stays on one file system.
-bool ReplaceFile(const std::string& target, bool fail_if_exists, const std::function<int(int fd)>& fill,
-                 const std::string& what) {
+bool ReplaceFile(const std::string& target, bool fail_if_exists,
+                 const std::function<int(int fd)>& fill, const std::string& what) {
   if (fail_if_exists && ::access(target.c_str(), F_OK) == 0) {
     SetLastError(ERROR_FILE_EXISTS, target + " exists");
     return false;
@@ -156,7 +161,8 @@ bool ReplaceFile(const std::string& target, bool fail_if_exists, const std::func
   if (error == 0) {
     // With fail_if_exists, link() refuses an existing target atomically;
     // otherwise rename() replaces it.
-    int rc = fail_if_exists ? ::link(temp.c_str(), target.c_str()) : ::rename(temp.c_str(), target.c_str());
+    int rc = fail_if_exists ? ::link(temp.c_str(), target.c_str())
+                            : ::rename(temp.c_str(), target.c_str());
     if (rc != 0) error = errno;
     if (fail_if_exists) ::unlink(temp.c_str());
   }
@@ -228,7 +234,9 @@ bool ReadFile(std::string_view ansi_path, std::string& content) {
 
 bool WriteFile(std::string_view ansi_path, std::string_view content) {
   const std::string path = ToSystemPath(ansi_path);
-  auto write = [&](int fd) { return WriteAll(fd, content.data(), content.size()) ? 0 : (errno ? errno : EIO); };
+  auto write = [&](int fd) {
+    return WriteAll(fd, content.data(), content.size()) ? 0 : (errno ? errno : EIO);
+  };
   return ReplaceFile(path, false, write, "cannot write " + path);
 }
 

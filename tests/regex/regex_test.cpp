@@ -19,16 +19,19 @@ struct ReplaceCase {
 TEST(Regex, ReplaceAllAsTheRuleRewritingUsesIt) {
   const ReplaceCase cases[] = {
       // "-" to "_" everywhere, and back; the comparison operators.
-      {"-", Options::Default, "F1(JB1-1,A01,1)-F1(JB1-1,A02,1)>=0", "_", "F1(JB1_1,A01,1)_F1(JB1_1,A02,1)>=0"},
+      {"-", Options::Default, "F1(JB1-1,A01,1)-F1(JB1-1,A02,1)>=0", "_",
+       "F1(JB1_1,A01,1)_F1(JB1_1,A02,1)>=0"},
       {"_", Options::Default, "5_7_2", "-", "5-7-2"},
       {"==", Options::Default, "5+7==12", "=", "5+7=12"},
       {"!=", Options::Default, "1!=2 And 3!=4", "<>", "1<>2 And 3<>4"},
       // Keyword references, letter case ignored, become the school's codes.
-      {R"(F1\(\w+\,XXDM\,\w+\))", Options::Caseless, "F1(JB1_1,xxdm,1)==12345 Or f1(JB1_1,XXDM,1)==1", "12345",
-       "12345==12345 Or 12345==1"},
-      {R"(F1\(\w+\,XXLBDM\,\w+\))", Options::Caseless, "F1(JB1_1,xxlbdm,1)==211", "211", "211==211"},
+      {R"(F1\(\w+\,XXDM\,\w+\))", Options::Caseless,
+       "F1(JB1_1,xxdm,1)==12345 Or f1(JB1_1,XXDM,1)==1", "12345", "12345==12345 Or 12345==1"},
+      {R"(F1\(\w+\,XXLBDM\,\w+\))", Options::Caseless, "F1(JB1_1,xxlbdm,1)==211", "211",
+       "211==211"},
       // Letter case respected without the caseless option.
-      {R"(F1\(\w+\,XXDM\,\w+\))", Options::Default, "F1(JB1_1,xxdm,1)==1", "12345", "F1(JB1_1,xxdm,1)==1"},
+      {R"(F1\(\w+\,XXDM\,\w+\))", Options::Default, "F1(JB1_1,xxdm,1)==1", "12345",
+       "F1(JB1_1,xxdm,1)==1"},
       // The search goes on after the inserted text, never into it.
       {"a", Options::Default, "aaa", "aa", "aaaaaa"},
       {"==", Options::Default, "a====b", "=", "a==b"},
@@ -41,14 +44,16 @@ TEST(Regex, ReplaceAllAsTheRuleRewritingUsesIt) {
       {"b", Options::Default, "a\0b"s, "c", "a\0c"s},
   };
   for (const ReplaceCase& c : cases) {
-    EXPECT_EQ(Regex(c.pattern, c.options).ReplaceAll(c.subject, c.replacement), c.expected) << c.pattern << " in " << c.subject;
+    EXPECT_EQ(Regex(c.pattern, c.options).ReplaceAll(c.subject, c.replacement), c.expected)
+        << c.pattern << " in " << c.subject;
     EXPECT_EQ(regex::ReplaceAll(c.subject, c.pattern, c.replacement, c.options), c.expected);
   }
 }
 
 TEST(Regex, FindAllGivesEveryReferenceLeftToRight) {
   const Regex reference(R"(F1\(\w+\,\w+\,\w+\))");
-  const std::string expression = "F1(JB1_1,A01,1)+F1(JB1_1,A02,1)==F1(JB1_1,A01,1) And f1(JB1_1,A03,1)>0";
+  const std::string expression =
+      "F1(JB1_1,A01,1)+F1(JB1_1,A02,1)==F1(JB1_1,A01,1) And f1(JB1_1,A03,1)>0";
   std::vector<regex::Match> found = reference.FindAll(expression);
   ASSERT_EQ(found.size(), 3u);  // the small f1 is no reference
   EXPECT_EQ(found[0].text, "F1(JB1_1,A01,1)");
@@ -75,9 +80,11 @@ TEST(Regex, ThePatternsOfTheKeywordTests) {
     const char* match;  // null: no match
   };
   const Case cases[] = {
-      {R"(F1\(\w+\,dqdm\,\w+\)\>=\w+\$)", Options::Caseless, "F1(JB1_1,DQDM,1)>=02$ And 1=1", "F1(JB1_1,DQDM,1)>=02$"},
+      {R"(F1\(\w+\,dqdm\,\w+\)\>=\w+\$)", Options::Caseless, "F1(JB1_1,DQDM,1)>=02$ And 1=1",
+       "F1(JB1_1,DQDM,1)>=02$"},
       {R"(\>=\w+\$)", Options::Default, "F1(JB1_1,dqdm,1)>=02$", ">=02$"},
-      {R"(F1\(\w+\,xxdm\,\w+\)\==\w+\%)", Options::Caseless, "F1(JB1_1,xxdm,1)==12%", "F1(JB1_1,xxdm,1)==12%"},
+      {R"(F1\(\w+\,xxdm\,\w+\)\==\w+\%)", Options::Caseless, "F1(JB1_1,xxdm,1)==12%",
+       "F1(JB1_1,xxdm,1)==12%"},
       {R"(\==\b\w+\b\%)", Options::Default, "F1(JB1_1,xxdm,1)==123456%", "==123456%"},
       {R"(\d+\.{1}\d+)", Options::Default, "12.5=12.4", "12.5"},
       {R"(\d+\.{1}\d+)", Options::Default, "12=12", nullptr},
@@ -96,7 +103,8 @@ TEST(Regex, ThePatternsOfTheKeywordTests) {
 }
 
 TEST(Regex, CaptureGroups) {
-  std::optional<regex::Match> match = Regex(R"(F1\((\w+),(\w+),(x)?(\w+)\))").Find("=F1(JB1_1,A01,1)");
+  std::optional<regex::Match> match =
+      Regex(R"(F1\((\w+),(\w+),(x)?(\w+)\))").Find("=F1(JB1_1,A01,1)");
   ASSERT_TRUE(match.has_value());
   EXPECT_EQ(match->offset, 1u);
   EXPECT_EQ(match->groups, (std::vector<std::string>{"JB1_1", "A01", "", "1"}));

@@ -78,13 +78,17 @@ TEST(TextToInt, DecimalIntegersOnly) {
     const char* text;
     int value;
   };
-  const Case good[] = {{"2010", 2010},   {"  42", 42},     {"-7", -7},
-                       {"+7", 7},        {"007", 7},       {"2147483647", 2147483647},
+  const Case good[] = {{"2010", 2010},
+                       {"  42", 42},
+                       {"-7", -7},
+                       {"+7", 7},
+                       {"007", 7},
+                       {"2147483647", 2147483647},
                        {"-2147483648", std::numeric_limits<int>::min()}};
   for (const Case& c : good) EXPECT_EQ(velmora::TextToInt(c.text), c.value) << c.text;
 
-  for (const char* bad : {"", " ", "20.10", "2010 ", "12a", "0x10", "$10", "2147483648", "-2147483649",
-                          "99999999999999999999", "+", "- 1", "\t1", "1e3"}) {
+  for (const char* bad : {"", " ", "20.10", "2010 ", "12a", "0x10", "$10", "2147483648",
+                          "-2147483649", "99999999999999999999", "+", "- 1", "\t1", "1e3"}) {
     EXPECT_THROW(velmora::TextToInt(bad), ConversionError) << bad;
   }
   try {
@@ -100,10 +104,11 @@ TEST(TextToFloat, DecimalNumbersWithAPoint) {
     const char* text;
     double value;
   };
-  const Case good[] = {{"12.5", 12.5}, {" 12.5 ", 12.5}, {"-3", -3},  {"+2", 2},     {"1E20", 1E20},
-                       {"1e-5", 1E-5}, {".5", 0.5},      {"5.", 5.0}, {"0", 0},      {"1.5E+3", 1500}};
+  const Case good[] = {{"12.5", 12.5}, {" 12.5 ", 12.5}, {"-3", -3},  {"+2", 2}, {"1E20", 1E20},
+                       {"1e-5", 1E-5}, {".5", 0.5},      {"5.", 5.0}, {"0", 0},  {"1.5E+3", 1500}};
   for (const Case& c : good) EXPECT_DOUBLE_EQ(velmora::TextToFloat(c.text), c.value) << c.text;
-  for (const char* bad : {"", "abc", "1,5", "1e", "1.2.3", ".", "-", "1 2", "0x10", "inf", "nan", "1e999"}) {
+  for (const char* bad :
+       {"", "abc", "1,5", "1e", "1.2.3", ".", "-", "1 2", "0x10", "inf", "nan", "1e999"}) {
     EXPECT_THROW(velmora::TextToFloat(bad), ConversionError) << bad;
   }
 }

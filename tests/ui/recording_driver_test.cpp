@@ -18,9 +18,12 @@ TEST(RecordingDriver, AnswersFromTheQueueThenWithTheFirstButton) {
     ui::Answer first;
   };
   const Case cases[] = {
-      {ui::Buttons::Ok, ui::Answer::Ok},         {ui::Buttons::OkCancel, ui::Answer::Ok},
-      {ui::Buttons::AbortRetryIgnore, ui::Answer::Abort}, {ui::Buttons::YesNoCancel, ui::Answer::Yes},
-      {ui::Buttons::YesNo, ui::Answer::Yes},     {ui::Buttons::RetryCancel, ui::Answer::Retry},
+      {ui::Buttons::Ok, ui::Answer::Ok},
+      {ui::Buttons::OkCancel, ui::Answer::Ok},
+      {ui::Buttons::AbortRetryIgnore, ui::Answer::Abort},
+      {ui::Buttons::YesNoCancel, ui::Answer::Yes},
+      {ui::Buttons::YesNo, ui::Answer::Yes},
+      {ui::Buttons::RetryCancel, ui::Answer::Retry},
   };
   for (const Case& c : cases) EXPECT_EQ(driver.MessageBox("t", "c", c.buttons), c.first);
 

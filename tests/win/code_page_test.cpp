@@ -7,10 +7,10 @@ namespace {
 using namespace std::string_literals;
 
 // GBK bytes of a few texts used below.
-const std::string kXuexiao = "\xD1\xA7\xD0\xA3";                  // 学校
+const std::string kXuexiao = "\xD1\xA7\xD0\xA3";                        // 学校
 const std::string kMeiyouzhaodao = "\xC3\xBB\xD3\xD0\xD5\xD2\xB5\xBD";  // 没有找到
-const std::string kBarTrail = "\x81\x7C";                         // 亅: second byte is "|"
-const std::string kBackslashTrail = "\x81\x5C";                   // 乗: second byte is "\"
+const std::string kBarTrail = "\x81\x7C";                               // 亅: second byte is "|"
+const std::string kBackslashTrail = "\x81\x5C";                         // 乗: second byte is "\"
 
 struct Pair {
   std::string gbk;
@@ -49,10 +49,14 @@ TEST(CodePage, WhatCannotBeConvertedBecomesAQuestionMark) {
   EXPECT_EQ(win::Utf8ToAnsi("a\xC3(b"), "a?(b");
   EXPECT_EQ(win::Utf8ToWide("a\xE4\xB8"), u"a?");
   const Pair broken[] = {
-      {"\x81", "?"},          // a lead byte at the very end
-      {"ab\xD1", "ab?"},      // ... after other text
-      {"\x81" "0x", "?0x"},   // a lead byte whose next byte cannot follow it keeps that byte
-      {"\xFF" "a", "?a"},     // 0xFF is no character
+      {"\x81", "?"},      // a lead byte at the very end
+      {"ab\xD1", "ab?"},  // ... after other text
+      {"\x81"
+       "0x",
+       "?0x"},  // a lead byte whose next byte cannot follow it keeps that byte
+      {"\xFF"
+       "a",
+       "?a"},  // 0xFF is no character
   };
   for (const Pair& pair : broken) EXPECT_EQ(win::AnsiToUtf8(pair.gbk), pair.utf8) << pair.utf8;
   EXPECT_EQ(win::AnsiToWide("\x81"), u"?");
@@ -71,8 +75,12 @@ TEST(CodePage, CharLengthStepsOverDoubleByteCharactersWhole) {
       {kBarTrail, 0, 2},  // the "|" is the second byte, not a character
       {"\x81", 0, 1},     // a lead byte at the end is a single byte
       {"a\xD1", 1, 1},
-      {"\x80" "a", 0, 1},  // 0x80 and 0xFF open no double-byte character
-      {"\xFF" "a", 0, 1},
+      {"\x80"
+       "a",
+       0, 1},  // 0x80 and 0xFF open no double-byte character
+      {"\xFF"
+       "a",
+       0, 1},
       {"ab", 2, 0},  // nothing at or beyond the end
       {"ab", 9, 0},
   };
@@ -91,9 +99,13 @@ TEST(CodePage, PrefixWithinNeverSplitsACharacter) {
 }
 
 TEST(CodePage, CaseMappingLeavesSecondBytesAlone) {
-  const std::string lower_trail = "\x81" "a";  // 乤: its second byte is "a"
+  const std::string lower_trail =
+      "\x81"
+      "a";  // 乤: its second byte is "a"
   EXPECT_EQ(win::AnsiUpperCase("xxdm" + lower_trail + "f1"), "XXDM" + lower_trail + "F1");
-  const std::string upper_trail = "\x81" "A";
+  const std::string upper_trail =
+      "\x81"
+      "A";
   EXPECT_EQ(win::AnsiLowerCase("XXDM" + upper_trail), "xxdm" + upper_trail);
 }
 

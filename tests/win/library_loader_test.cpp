@@ -29,8 +29,8 @@ std::vector<DllMainCall>& Calls() {
 }  // namespace
 
 // Called by the test libraries' DllMain.
-extern "C" __attribute__((visibility("default"))) void velmora_test_dllmain_hook(const char* library, void* module,
-                                                                                 unsigned reason) {
+extern "C" __attribute__((visibility("default"))) void velmora_test_dllmain_hook(
+    const char* library, void* module, unsigned reason) {
   Calls().push_back({library, module, reason});
 }
 
@@ -128,7 +128,8 @@ TEST_F(LibraryLoader, ALibraryTheProcessLoadedAtStartIsFoundAndStays) {
 }
 
 TEST_F(LibraryLoader, MissingLibrariesFailCleanly) {
-  for (const char* name : {"no_such_library.dll", "no_such_library", "/no/such/folder/x.dll", "\\no\\such\\x.dll", ""}) {
+  for (const char* name : {"no_such_library.dll", "no_such_library", "/no/such/folder/x.dll",
+                           "\\no\\such\\x.dll", ""}) {
     win::SetLastError(win::ERROR_SUCCESS);
     EXPECT_EQ(win::LoadLibrary(name), nullptr) << name;
     EXPECT_EQ(win::GetLastError(), win::ERROR_MOD_NOT_FOUND) << name;
@@ -178,7 +179,8 @@ TEST_F(LibraryLoader, ModuleFileNames) {
   win::HMODULE ok = win::LoadLibrary(ok_.string());
   ASSERT_NE(ok, nullptr);
   void* export_address = win::GetProcAddress(ok, "velmora_test_value");
-  EXPECT_EQ(win::GetModuleFileName(static_cast<const void*>(export_address)), win::FromSystemPath(ok_.string()));
+  EXPECT_EQ(win::GetModuleFileName(static_cast<const void*>(export_address)),
+            win::FromSystemPath(ok_.string()));
   win::FreeLibrary(ok);
 }
 
@@ -197,7 +199,9 @@ TEST_F(LibraryLoader, LongGbkPathsLoadAndComeBackWhole) {
   win::HMODULE module = win::LoadLibrary(ansi);
   ASSERT_NE(module, nullptr) << win::GetLastErrorText();
   EXPECT_EQ(win::GetModuleFileName(module), ansi);
-  EXPECT_EQ(win::GetModuleFileName(static_cast<const void*>(win::GetProcAddress(module, "velmora_test_value"))), ansi);
+  EXPECT_EQ(win::GetModuleFileName(
+                static_cast<const void*>(win::GetProcAddress(module, "velmora_test_value"))),
+            ansi);
   EXPECT_EQ(win::LoadLibrary("copy.dll"), module);
   win::FreeLibrary(module);
   win::FreeLibrary(module);

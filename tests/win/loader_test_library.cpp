@@ -7,7 +7,8 @@ extern "C" {
 
 __attribute__((visibility("default"))) int velmora_test_value() { return 42; }
 
-__attribute__((visibility("default"))) int DllMain(void* module, unsigned reason, void* /*reserved*/) {
+__attribute__((visibility("default"))) int DllMain(void* module, unsigned reason,
+                                                   void* /*reserved*/) {
   using Hook = void (*)(const char* library, void* module, unsigned reason);
   if (auto hook = reinterpret_cast<Hook>(dlsym(RTLD_DEFAULT, "velmora_test_dllmain_hook"))) {
     hook(LIBRARY_NAME, module, reason);

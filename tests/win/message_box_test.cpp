@@ -15,7 +15,9 @@ TEST(MessageBox, ReachesTheDriverInUtf8AndReturnsTheButtonPressed) {
 
   // 没有找到velmora.dll文件！ / 加载DLL
   const std::string text = "\xC3\xBB\xD3\xD0\xD5\xD2\xB5\xBDvelmora.dll\xCE\xC4\xBC\xFE\xA3\xA1";
-  const std::string caption = "\xBC\xD3\xD4\xD8" "DLL";
+  const std::string caption =
+      "\xBC\xD3\xD4\xD8"
+      "DLL";
   EXPECT_EQ(win::MessageBox(text, caption, win::MB_YESNO | win::MB_ICONQUESTION), win::IDNO);
   EXPECT_EQ(win::MessageBox(text, caption), win::IDOK);  // queue empty: the first button
 

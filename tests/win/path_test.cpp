@@ -16,7 +16,7 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::string kBackslashTrail = "\x81\x5C";  // 乗: its second byte is the code of "\"
-const std::string kCeshi = "\xB2\xE2\xCA\xD4";    // 测试
+const std::string kCeshi = "\xB2\xE2\xCA\xD4";   // 测试
 
 TEST(Path, BackslashesAreSeparatorsButNeverSecondBytes) {
   struct Case {
@@ -33,7 +33,9 @@ TEST(Path, BackslashesAreSeparatorsButNeverSecondBytes) {
   for (const Case& c : cases) {
     EXPECT_EQ(win::ToSystemPath(c.ansi), c.system) << c.system;
   }
-  EXPECT_EQ(win::FromSystemPath("/tmp/测试/基表1.xls"), "/tmp/" + kCeshi + "/\xBB\xF9\xB1\xED" "1.xls");
+  EXPECT_EQ(win::FromSystemPath("/tmp/测试/基表1.xls"), "/tmp/" + kCeshi +
+                                                            "/\xBB\xF9\xB1\xED"
+                                                            "1.xls");
 }
 
 TEST(Path, DirectoryAndFileNameParts) {
@@ -83,9 +85,13 @@ class TempDir : public ::testing::Test {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   }
-  std::size_t Entries() const { return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir_), {})); }
+  std::size_t Entries() const {
+    return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir_), {}));
+  }
   // The GBK form of a path below the folder, written with "\" as the system does.
-  std::string Ansi(const std::string& name_gbk) const { return win::FromSystemPath(dir_.string()) + "\\" + name_gbk; }
+  std::string Ansi(const std::string& name_gbk) const {
+    return win::FromSystemPath(dir_.string()) + "\\" + name_gbk;
+  }
 
   fs::path dir_;
 };
@@ -138,7 +144,8 @@ TEST_F(CopyFileTest, FileAndFolderQueries) {
 
 TEST_F(CopyFileTest, WholeFilesReadAndWritten) {
   ASSERT_TRUE(win::WriteFile(Ansi(kCeshi + ".txt"), "first\r\n"));
-  ASSERT_TRUE(win::WriteFile(Ansi(kCeshi + ".txt"), std::string("a\0b", 3)));  // replaced, not appended
+  ASSERT_TRUE(
+      win::WriteFile(Ansi(kCeshi + ".txt"), std::string("a\0b", 3)));  // replaced, not appended
   std::string content = "untouched";
   ASSERT_TRUE(win::ReadFile(Ansi(kCeshi + ".txt"), content));
   EXPECT_EQ(content, std::string("a\0b", 3));
