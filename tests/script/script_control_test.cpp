@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "com/activation.h"
 #include "com/error_info.h"
 #include "com/registry.h"
 #include "platform/win/library_loader.h"
@@ -177,27 +178,32 @@ class Registered : public ::testing::Test {
             std::to_string(reinterpret_cast<std::uintptr_t>(this)));
     std::filesystem::create_directories(dir_);
     setenv("VELMORA_REGISTRY", (dir_ / "registry.xml").c_str(), 1);
+    ASSERT_TRUE(com::SUCCEEDED(com::CoInitialize(nullptr)));
     const char* bin = std::getenv("VELMORA_BIN_DIR");
     ASSERT_NE(bin, nullptr);
-    module_ = win::LoadLibrary(std::string(bin) + "/velscript.dll");
-    ASSERT_NE(module_, nullptr);
+    bin_ = bin;
   }
   void TearDown() override {
-    if (module_) win::FreeLibrary(module_);
+    com::CoUninitialize();
     std::filesystem::remove_all(dir_);
   }
-  com::HRESULT CallExport(const char* name) {
-    auto fn = reinterpret_cast<com::HRESULT (*)()>(win::GetProcAddress(module_, name));
-    return fn ? fn() : com::E_FAIL;
+  // Calls an export of a library in the build's bin folder.
+  com::HRESULT CallExport(const std::string& library, const char* name) {
+    const win::HMODULE module = win::LoadLibrary(bin_ + "/" + library);
+    if (!module) return com::E_FAIL;
+    auto fn = reinterpret_cast<com::HRESULT (*)()>(win::GetProcAddress(module, name));
+    const com::HRESULT hr = fn ? fn() : com::E_FAIL;
+    win::FreeLibrary(module);
+    return hr;
   }
   std::filesystem::path dir_;
-  win::HMODULE module_ = nullptr;
+  std::string bin_;
 };
 
 TEST_F(Registered, DllRegisterServerMakesTheProgIdCreatable) {
   Engine engine(control::CreateAutomationObject);
   EXPECT_EQ(Evaluate(engine, "CreateObject(\"MSScriptControl.ScriptControl\").Language").text, "error 429");
-  ASSERT_EQ(CallExport("DllRegisterServer"), com::S_OK);
+  ASSERT_EQ(CallExport("velscript.dll", "DllRegisterServer"), com::S_OK);
   std::u16string clsid;
   ASSERT_EQ(com::registry::GetString(com::registry::Root::ClassesRoot, u"MSScriptControl.ScriptControl\\CLSID",
                                      u"", &clsid),
@@ -207,8 +213,25 @@ TEST_F(Registered, DllRegisterServerMakesTheProgIdCreatable) {
   EXPECT_EQ(Evaluate(engine, "CreateObject(\"MSScriptControl.ScriptControl\").Language").text, "");
   // Eval of a control whose language is not set fails with the control's own error.
   EXPECT_NE(Evaluate(engine, "CreateObject(\"MSScriptControl.ScriptControl\").Eval(\"1\")").text, "1");
-  ASSERT_EQ(CallExport("DllUnregisterServer"), com::S_OK);
+  ASSERT_EQ(CallExport("velscript.dll", "DllUnregisterServer"), com::S_OK);
   EXPECT_FALSE(com::registry::KeyExists(com::registry::Root::ClassesRoot, u"MSScriptControl.ScriptControl"));
+}
+
+TEST_F(Registered, ScriptsUseTheSystemsOwnAutomationServer) {
+  if (!std::filesystem::exists(bin_ + "/velmadd.dll")) GTEST_SKIP() << "velmadd.dll is not built";
+  ASSERT_EQ(CallExport("velmadd.dll", "DllRegisterServer"), com::S_OK);
+  Engine engine(control::CreateAutomationObject);
+  EXPECT_EQ(Evaluate(engine, "CreateObject(\"Velmadd.Class1\").MyAdd(2, 3)").text, "5");
+  EXPECT_EQ(Evaluate(engine, "CreateObject(\"velmadd.class1\").myadd(-7, 7) = 0").text, "True");
+  try {
+    engine.Eval(u"CreateObject(\"Velmadd.Class1\").MyAdd(2147483647, 1)");
+    FAIL() << "no overflow";
+  } catch (const ScriptError& e) {
+    EXPECT_EQ(e.number(), err::kOverflow);
+    EXPECT_EQ(e.description(), u"Overflow");
+  }
+  EXPECT_EQ(Evaluate(engine, "CreateObject(\"Velmadd.Class1\").NoSuchMethod(1)").text, "error 438");
+  EXPECT_EQ(Evaluate(engine, "CreateObject(\"Velmadd.Class1\").MyAdd(1)").text, "error 450");
 }
 
 }  // namespace

@@ -2,10 +2,8 @@
 
 #include <vector>
 
+#include "com/activation.h"
 #include "com/error_info.h"
-#include "com/registry.h"
-#include "platform/win/code_page.h"
-#include "platform/win/library_loader.h"
 #include "script/error.h"
 
 namespace vbs::control {
@@ -206,26 +204,8 @@ void ThrowAutomationError(com::HRESULT hr, com::EXCEPINFO* info, std::u16string_
 }
 
 ObjectRef CreateAutomationObject(std::u16string_view prog_id) {
-  // The ProgID's class, its in-process server, and the class object's
-  // instance, as the COM runtime's creation does it.
-  using com::registry::Root;
-  const std::u16string name(prog_id);
-  std::u16string clsid_text, library;
-  const std::optional<com::GUID> clsid =
-      com::FAILED(com::registry::GetString(Root::ClassesRoot, name + u"\\CLSID", u"", &clsid_text))
-          ? std::nullopt
-          : com::ParseGuid(win::WideToAnsi(clsid_text));
-  if (!clsid || com::FAILED(com::registry::GetString(Root::ClassesRoot, u"CLSID\\" + clsid_text + u"\\InprocServer32",
-                                                      u"", &library)))
-    ThrowRuntime(err::kCannotCreateObject, prog_id);
-  const win::HMODULE module = win::LoadLibrary(win::WideToAnsi(library));
-  using GetClassObject = com::HRESULT (*)(com::REFCLSID, com::REFIID, void**);
-  auto get_class_object =
-      module ? reinterpret_cast<GetClassObject>(win::GetProcAddress(module, "DllGetClassObject")) : nullptr;
-  com::ComPtr<com::IClassFactory> factory;
   com::ComPtr<com::IDispatch> dispatch;
-  if (!get_class_object || com::FAILED(get_class_object(*clsid, com::IClassFactory::iid, factory.PutVoid())) ||
-      com::FAILED(factory->CreateInstance(nullptr, com::IDispatch::iid, dispatch.PutVoid())))
+  if (com::FAILED(com::CreateInstanceByName(prog_id, com::IDispatch::iid, dispatch.PutVoid())) || !dispatch)
     ThrowRuntime(err::kCannotCreateObject, prog_id);
   return std::make_shared<DispatchObject>(std::move(dispatch));
 }

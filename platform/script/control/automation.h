@@ -22,8 +22,9 @@ Value FromVariant(const com::VARIANT& v);
 // its HRESULT as the number, with the thread's error information.
 [[noreturn]] void ThrowAutomationError(com::HRESULT hr, com::EXCEPINFO* info, std::u16string_view member);
 
-// Creates the object of a ProgID through the COM runtime, as its IDispatch;
-// error 429 "ActiveX component can't create object" when it cannot.
+// Creates the object of a ProgID through the COM runtime (the calling thread
+// is an apartment), as its IDispatch; error 429 "ActiveX component can't
+// create object" when it cannot.
 ObjectRef CreateAutomationObject(std::u16string_view prog_id);
 
 }  // namespace vbs::control
