@@ -1,6 +1,11 @@
 // The XML-to-dataset transform over a small transformation file.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
 #include "platform/forms/error.h"
 #include "platform/forms/xml_transform.h"
 #include "test_support.h"
@@ -102,6 +107,39 @@ INSTANTIATE_TEST_SUITE_P(
         BrokenCase{"bad source", "<transform row='A/B'><field name='a' source='@x/y' size='1'/></transform>",
                    "<A/>", "invalid source"},
         BrokenCase{"no fields", "<transform row='A/B'/>", "<A/>", "maps no field"}));
+
+// The code tables that ship beside the add-in, through their own
+// transformation files (kept in UTF-8 in the source tree, shipped in GBK).
+TEST(FormsXmlTransform, TheShippedCodeTablesLoad) {
+  const char* source_dir = std::getenv("VELMORA_SOURCE_DIR");
+  if (source_dir == nullptr) GTEST_SKIP() << "VELMORA_SOURCE_DIR is not set";
+  const std::filesystem::path text = std::filesystem::path(source_dir) / "data" / "text";
+  struct Table {
+    const char* data;
+    const char* transformation;
+    std::vector<std::string> fields;
+  };
+  const Table tables[] = {
+      {"lsgx.xml", "Tolsgx.xtr", {"PLSGXDM", "PLSGXMC"}},
+      {"xxlb.xml", "Toxxlb.xtr", {"PLBDM", "PLBMC", "PSTARTWITH"}},
+      {"xxlblsgx.xml", "Toxxlblsgx.xtr", {"PLSGXDM", "PXXLBDM", "PLSGXMC", "PLBMC", "PXXDMSW"}},
+  };
+  TempDir dir;
+  auto shipped = [&](const char* name) {
+    std::ifstream in(text / name, std::ios::binary);
+    std::string utf8{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return dir.Write(name, G(utf8));
+  };
+  for (const Table& table : tables) {
+    if (!std::filesystem::exists(text / table.data)) GTEST_SKIP() << table.data << " is not in the tree";
+    auto data_set = TransformXmlFile(shipped(table.data), shipped(table.transformation));
+    EXPECT_GT(data_set->RecordCount(), 0) << table.data;
+    for (const std::string& field : table.fields) {
+      ASSERT_NE(data_set->FindField(field), nullptr) << table.data << " " << field;
+      EXPECT_FALSE(data_set->FieldByName(field).IsNull()) << table.data << " " << field;
+    }
+  }
+}
 
 }  // namespace
 }  // namespace forms
