@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <string>
+
 namespace {
 
 using regex::Options;
@@ -100,6 +103,18 @@ TEST(Regex, ThePatternsOfTheKeywordTests) {
       EXPECT_EQ(match->text, c.match);
     }
   }
+}
+
+TEST(Regex, TablesOfAUtf8LocaleKeepWordCharactersAscii) {
+  const std::string previous = std::setlocale(LC_CTYPE, nullptr);
+  ASSERT_NE(std::setlocale(LC_CTYPE, "C.UTF-8"), nullptr);
+  const Regex word(R"(^\w+$)");
+  const Regex caseless("XXDM", Options::Caseless);
+  std::setlocale(LC_CTYPE, previous.c_str());
+  EXPECT_TRUE(word.IsMatch("JB1_1"));
+  EXPECT_FALSE(word.IsMatch("\xB1\xED"));  // 表
+  EXPECT_FALSE(word.IsMatch("\xE9"));
+  EXPECT_TRUE(caseless.IsMatch("f1(jb1_1,xxdm,1)"));
 }
 
 TEST(Regex, CaptureGroups) {
