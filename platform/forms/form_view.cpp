@@ -87,6 +87,10 @@ void FormatControl(const ControlView& control, int depth, std::ostringstream& ou
     out << indent << "  columns:";
     for (const std::string& title : control.grid.titles) out << " " << Quoted(title);
     out << "\n";
+    if (!control.showing) {  // the user sees none of them
+      out << indent << "  (" << control.grid.rows.size() << " rows)\n";
+      return;
+    }
     for (std::size_t row = 0; row < control.grid.rows.size(); ++row) {
       out << indent << (static_cast<int>(row) == control.grid.current_row ? "> " : "  ") << row + 1 << ":";
       for (const GridCellView& cell : control.grid.rows[row]) {

@@ -53,7 +53,8 @@ struct FormView {
 FormView Describe(Form& form);
 
 // The view as indented text lines, one control a line, children under their
-// panel, grid rows under their grid ("> " marks the current row).
+// panel, grid rows under their grid ("> " marks the current row; a hidden
+// grid shows only how many rows it holds).
 std::string FormatView(const FormView& view);
 
 }  // namespace forms

@@ -230,7 +230,7 @@ TEST(FormsScriptedDriver, TheLogShowsTheFormItsAnswersAndTheBoxesInOrder) {
   for (const char* part : {"form school \"设置学校信息\" shown:", "  form school \"设置学校信息\" 390x398",
                            "    edit txtxxdm \"\" [max 5 bytes]", "    button btnok \"设置完成\" [default]",
                            "    panel pnl1 [hidden] [covers the client area]", "      grid xxdbgrd [hidden]",
-                           "        columns: \"学校代码\" \"学校名称\"", "        1: \"10001\" \"北京大学\"", "      > 2: \"12046\" \"石河子大学\"",
+                           "        columns: \"学校代码\" \"学校名称\"", "        (2 rows)",
                            "> set txtxxdm 12", "> click btnok", "message box [提示] 学校代码长度应为5位！ (Ok)",
                            "  closed unanswered: OK", "> close", "form school \"设置学校信息\" closed, modal result 2"}) {
     EXPECT_NE(log.find(part), std::string::npos) << part << "\nin\n" << log;
