@@ -154,6 +154,8 @@ std::unique_ptr<xlsx::Workbook> BuildTemplate(const Layout& layout) {
     page.paper_size = ls.paper_size;
     page.orientation = ls.landscape ? xlsx::Orientation::Landscape : xlsx::Orientation::Portrait;
     page.center_horizontally = page.center_vertically = true;
+    // A data sheet prints on one page; the print sheet's zoom is set when it is printed.
+    page.fit_to_page = ls.code != "-";
     if (ls.hidden) sheet.SetVisibility(xlsx::Visibility::Hidden);
     // The first input cell is where a school starts typing.
     for (const auto& [rc, cell] : ls.cells)

@@ -71,6 +71,12 @@ std::vector<std::pair<int, int>> ParseRange(const std::string& range) {
   return cells;
 }
 
+std::string CellName(int row, int column) {
+  std::string letters;
+  for (int n = column; n > 0; n = (n - 1) / 26) letters.insert(letters.begin(), static_cast<char>('A' + (n - 1) % 26));
+  return letters + std::to_string(row);
+}
+
 const LayoutCell* LayoutSheet::Find(int row, int column) const {
   auto it = cells.find({row, column});
   return it == cells.end() ? nullptr : &it->second;

@@ -66,5 +66,7 @@ Layout ReadLayout(const std::string& path);
 // "B12" -> (12, 2); "A1:C2" -> every cell of the rectangle. Throw on anything else.
 std::pair<int, int> ParseCell(const std::string& ref);
 std::vector<std::pair<int, int>> ParseRange(const std::string& range);
+// (12, 2) -> "B12".
+std::string CellName(int row, int column);
 
 }  // namespace velmora::data

@@ -281,6 +281,82 @@ TEST(DataLockLists, EveryLineNamesAnInputCellThatItsModeCanSwitch) {
   }
 }
 
+// data/README.md's cell map lists every input cell with what reads it; it
+// must stay true to the files.
+std::set<int> ParseNumbers(const std::string& text) {
+  std::set<int> out;
+  for (const std::string& part : SplitItems(text, ",", " ")) {
+    std::size_t dash = part.find("–");
+    if (dash == std::string::npos) {
+      out.insert(std::stoi(part));
+    } else {
+      for (int i = std::stoi(part.substr(0, dash)); i <= std::stoi(part.substr(dash + 3)); ++i) out.insert(i);
+    }
+  }
+  return out;
+}
+
+TEST_P(EveryKind, TheReadmeCellMapAgreesWithTheFiles) {
+  int kind = GetParam();
+  const Layout& layout = LayoutOf(kind);
+  // What the files say: the rules reading each cell, its indicator, the lists naming it.
+  std::map<std::string, std::set<int>> readers;
+  for (const Rule& r : Rules(kind))
+    for (const std::smatch& m : References(r.expression)) {
+      std::vector<std::string> pos = SplitItems(LooseLookup(kind, m[1], m[2], m[3]).position, ",", " ");
+      ASSERT_EQ(pos.size(), 3u);
+      readers["J" + std::to_string(kind) + "_" + pos[0] + " " +
+              velmora::data::CellName(std::stoi(pos[1]), std::stoi(pos[2]))].insert(r.line_no);
+    }
+  std::map<std::string, std::string> indicators;
+  for (const std::string& line : Lines("d" + std::to_string(kind) + ".txt")) {
+    std::vector<std::string> items = SplitItems(line, "|", " ");
+    std::vector<std::string> rc = SplitItems(items[2], ",", " ");
+    indicators[items[0] + " " + velmora::data::CellName(std::stoi(rc[0]), std::stoi(rc[1]))] = items[1];
+  }
+  std::map<std::string, std::set<std::string>> lists;
+  for (const LockList& list : kLockLists) {
+    if (list.kind != kind) continue;
+    for (const std::string& line : Lines(list.file)) {
+      std::vector<std::string> items = SplitItems(line, "|", " ");
+      std::vector<std::string> rc = SplitItems(items[2], ",", " ");
+      lists[items[0] + " " + velmora::data::CellName(std::stoi(rc[0]), std::stoi(rc[1]))].insert(list.file);
+    }
+  }
+  // What the map says.
+  std::ifstream in(SourceDir() + "/data/README.md");
+  std::string line, section, code;
+  std::set<std::string> listed;
+  while (std::getline(in, line)) {
+    if (line.rfind("### Base table ", 0) == 0) section = line.substr(15, 1);
+    if (line.rfind("#### ", 0) == 0) code = line.substr(5, 4);
+    if (section != std::to_string(kind) || line.rfind("| ", 0) != 0 || code.empty()) continue;
+    std::vector<std::string> cols;
+    std::size_t start = 1;
+    for (std::size_t bar; (bar = line.find(" |", start)) != std::string::npos; start = bar + 2)
+      cols.push_back(line.substr(start + 1, bar - start - 1));
+    if (cols.size() != 6 || cols[0] == "cell" || cols[0].rfind("---", 0) == 0) continue;
+    std::string key = code + " " + cols[0];
+    EXPECT_TRUE(listed.insert(key).second) << "listed twice: " << key;
+    const LayoutSheet* sheet = layout.SheetByCode(code);
+    ASSERT_NE(sheet, nullptr) << code;
+    auto rc = velmora::data::ParseCell(cols[0]);
+    ASSERT_TRUE(sheet->IsInput(rc.first, rc.second)) << key;
+    EXPECT_EQ(cols[3], sheet->IsOpen(rc.first, rc.second) ? "open" : "switch") << key;
+    EXPECT_EQ(cols[2], indicators.count(key) ? indicators[key] : "") << key;
+    EXPECT_EQ(cols[4].empty() ? std::set<int>{} : ParseNumbers(cols[4]), readers[key]) << key;
+    std::set<std::string> named;
+    for (const std::string& item : SplitItems(cols[5], ",", " ")) named.insert(item.substr(1, item.size() - 2));
+    EXPECT_EQ(named, lists[key]) << key;
+  }
+  for (int s = 0; s < 4; ++s) {
+    for (const auto& [rc, cell] : layout.sheets[s].cells) {
+      std::string key = layout.sheets[s].code + " " + velmora::data::CellName(rc.first, rc.second);
+      if (layout.sheets[s].IsInput(rc.first, rc.second)) EXPECT_TRUE(listed.count(key)) << "the cell map lacks " << key;
+    }
+  }
+}
+
 // The cells the printed supplementary notes read (worksheet, row, column), and their rows on the print sheet.
 struct Notes {
   int kind;
