@@ -67,14 +67,11 @@ void Form::Close() {
   if (OnClose) OnClose(*this, action);
 }
 
-void Form::PostClose() { posted_.push_back(0); }
+void Form::PostClose() { ++posted_closes_; }
 
 bool Form::ProcessMessages() {
   try {
-    while (!posted_.empty()) {
-      posted_.pop_front();
-      Close();
-    }
+    for (; posted_closes_ > 0; --posted_closes_) Close();
     if (modal_result_ == mrNone) return true;
     CloseAction action = CloseAction::caHide;
     if (OnClose) OnClose(*this, action);
@@ -95,7 +92,7 @@ ModalResult Form::ShowModal() {
     Form& form;
     ~EndOfShowing() {
       form.modal_ = false;
-      form.posted_.clear();
+      form.posted_closes_ = 0;
     }
   } end{*this};
 

@@ -10,7 +10,6 @@
 // form open). PostClose() queues a close request that the modal loop handles
 // when it next gets control, so a form may ask, while it is being created, to
 // be closed right after it has been shown.
-#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -102,7 +101,7 @@ class Form : public Component {
   bool ProcessMessages();
 
   std::vector<std::unique_ptr<Component>> components_;
-  std::deque<int> posted_;  // posted requests; only close requests so far
+  int posted_closes_ = 0;  // close requests posted and not handled yet
   ModalResult modal_result_ = mrNone;
   bool modal_ = false;
   bool created_ = false;

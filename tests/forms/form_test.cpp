@@ -175,6 +175,37 @@ TEST_F(FormsModal, InputTheUserCannotGiveIsRefused) {
   EXPECT_EQ(hidden.Text(), "");
 }
 
+// The picker's filter box: every key released sets the filter; a quote in the
+// box makes it unreadable, which is shown, and the grid then shows everything.
+TEST_F(FormsModal, AFilterThatCannotBeReadIsShownAndTheGridShowsEverything) {
+  Form form("picker");
+  auto& edt1 = form.Add<Edit>("edt1");
+  auto& list = form.Add<ClientDataSet>("mydataset");
+  auto& source = form.Add<DataSource>("source");
+  auto& grid = form.Add<DBGrid>("xxdbgrd");
+  list.AddFieldDef("xxdm", 5);
+  list.CreateDataSet();
+  for (const char* code : {"10001", "12046", "12345"}) list.AppendRecord({code});
+  source.DataSet = &list;
+  grid.DataSource = &source;
+  edt1.OnKeyUp = [&](Component&, std::uint16_t&, unsigned) {
+    list.SetFiltered(false);
+    list.SetFilter("xxdm = '" + edt1.Text() + "*'");
+    list.SetFiltered(true);
+  };
+  std::vector<std::size_t> rows;
+  ScopedFormDriver installed(std::make_shared<FunctionDriver>([&](ModalSession& session) {
+    session.SetText("edt1", "12");
+    rows.push_back(session.View().Find("xxdbgrd")->grid.rows.size());
+    session.Type("edt1", "'");
+    rows.push_back(session.View().Find("xxdbgrd")->grid.rows.size());
+  }));
+  form.ShowModal();
+  EXPECT_EQ(rows, (std::vector<std::size_t>{2, 3}));
+  ASSERT_EQ(boxes->MessageBoxes().size(), 1u);
+  EXPECT_NE(boxes->MessageBoxes()[0].text.find("Invalid filter expression"), std::string::npos);
+}
+
 TEST_F(FormsModal, AFormBeingShownCannotBeShownAgain) {
   auto form = CreateForm<TTestDialog>();
   ScopedFormDriver installed(std::make_shared<FunctionDriver>([&](ModalSession&) {
