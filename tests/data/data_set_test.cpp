@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "addin/text/item_split.h"
 #include "addin/text/string_ops.h"
 #include "addin/text/text_file.h"
@@ -352,7 +354,9 @@ TEST_P(EveryKind, TheReadmeCellMapAgreesWithTheFiles) {
   for (int s = 0; s < 4; ++s) {
     for (const auto& [rc, cell] : layout.sheets[s].cells) {
       std::string key = layout.sheets[s].code + " " + velmora::data::CellName(rc.first, rc.second);
-      if (layout.sheets[s].IsInput(rc.first, rc.second)) EXPECT_TRUE(listed.count(key)) << "the cell map lacks " << key;
+      if (layout.sheets[s].IsInput(rc.first, rc.second)) {
+        EXPECT_TRUE(listed.count(key)) << "the cell map lacks " << key;
+      }
     }
   }
 }
@@ -603,6 +607,39 @@ TEST_P(EveryKind, TemplateIsProtectedWithThePasswordAndMatchesItsLayout) {
       }
     }
   }
+}
+
+// LibreOffice opens a template as the school will: protected by the password,
+// the print sheet hidden, the input cells open. Its own save of the template
+// must still say so. Skipped where LibreOffice is not installed.
+TEST_P(EveryKind, TemplateOpensInLibreOfficeProtectedWithThePrintSheetHidden) {
+  namespace fs = std::filesystem;
+  if (std::system("command -v soffice >/dev/null 2>&1") != 0) GTEST_SKIP() << "LibreOffice is not installed";
+  int kind = GetParam();
+  fs::path dir = fs::temp_directory_path() / ("velmora_data_lo_" + std::to_string(kind) + "_" + std::to_string(::getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir / "out");
+  fs::copy_file(BinDir() + "/TANVIK" + std::to_string(kind), dir / "template.xlsx");
+  std::string command = "cd '" + dir.string() + "' && soffice -env:UserInstallation=file://" + dir.string() +
+                        "/profile --headless --convert-to 'xlsx:Calc MS Excel 2007 XML' --outdir out template.xlsx"
+                        " >/dev/null 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  auto book = xlsx::Workbook::Load((dir / "out" / "template.xlsx").string());
+  const Layout& layout = LayoutOf(kind);
+  ASSERT_EQ(book->SheetCount(), 5);
+  for (int s = 1; s <= 5; ++s) {
+    const xlsx::Worksheet& sheet = book->Sheet(s);
+    EXPECT_TRUE(sheet.IsProtected()) << s;
+    EXPECT_TRUE(sheet.protection().Verify("Kq7vXr42ZpmLt")) << s;
+    EXPECT_TRUE(sheet.protection().select_locked_cells) << s;
+    EXPECT_EQ(sheet.visibility() == xlsx::Visibility::Visible, s != 5) << s;
+    for (const auto& [rc, cell] : layout.sheets[s - 1].cells) {
+      if (cell.kind == CellKind::Input) {
+        EXPECT_FALSE(sheet.Locked(rc.first, rc.second)) << s << " " << xlsx::CellName(rc.first, rc.second);
+      }
+    }
+  }
+  fs::remove_all(dir);
 }
 
 TEST_P(EveryKind, SamplesOpenWithTheSchoolWrittenIn) {
