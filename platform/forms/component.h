@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "graphics.h"
+
 namespace forms {
 
 class Form;
@@ -51,6 +53,8 @@ class Control : public Component {
   bool Visible = true;
   bool Enabled = true;
   int TabOrder = 0;
+  forms::Font Font;
+  std::string Hint;
 
   Rect BoundsRect() const;
   // Visible, and every parent up to the form visible too: what the user can see.

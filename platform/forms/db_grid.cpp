@@ -74,7 +74,7 @@ void DBGrid::Describe(ControlView& view) {
         DBGrid& grid;
         ~Done() { grid.drawing_ = nullptr; }
       } done{*this};
-      Canvas.Font.Color = Font.Color;
+      Canvas.Font = Font;
       unsigned state = row == data_set->position_ ? gdSelected : gdNone;
       Rect rect{0, 0, column.Width, 0};
       DefaultDrawColumnCell(rect, static_cast<int>(col), column, state);

@@ -20,6 +20,7 @@
 
 #include "component.h"
 #include "events.h"
+#include "graphics.h"
 
 namespace forms {
 
@@ -31,21 +32,6 @@ class DataSource : public Component {
  public:
   using Component::Component;
   ClientDataSet* DataSet = nullptr;
-};
-
-// Colours as the platform writes them: 0x00BBGGRR.
-using Color = std::uint32_t;
-inline constexpr Color clBlack = 0x000000;
-inline constexpr Color clRed = 0x0000FF;
-inline constexpr Color clWindowText = clBlack;
-constexpr Color RGB(unsigned red, unsigned green, unsigned blue) { return red | green << 8 | blue << 16; }
-
-struct Font {
-  forms::Color Color = clWindowText;
-};
-
-struct Canvas {
-  forms::Font Font;
 };
 
 struct Column {
@@ -87,7 +73,7 @@ class DBGrid : public Control {
   bool ShowTitles = true;
   bool ShowIndicator = true;
   bool AlwaysShowVerticalScrollBar = false;
-  forms::Font Font;
+  // The canvas the cells are drawn on; its font starts as the grid's Font for every cell.
   forms::Canvas Canvas;
 
   NotifyEvent OnDblClick;

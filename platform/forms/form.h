@@ -33,6 +33,8 @@ inline constexpr ModalResult mrYes = 6;
 inline constexpr ModalResult mrNo = 7;
 
 enum class BorderStyle { None, Single, Sizeable, Dialog, ToolWindow, SizeToolWin };
+// The system menu carries the close box.
+enum BorderIcon : unsigned { biSystemMenu = 1, biMinimize = 2, biMaximize = 4, biHelp = 8 };
 enum class Position { Designed, Default, ScreenCenter, DesktopCenter, MainFormCenter, OwnerFormCenter };
 // What closing does with the form; OnClose may change it, caNone keeps it open.
 enum class CloseAction { caNone, caHide, caFree, caMinimize };
@@ -49,8 +51,12 @@ class Form : public Component {
   int Left = 0, Top = 0;
   int ClientWidth = 0, ClientHeight = 0;
   forms::BorderStyle BorderStyle = forms::BorderStyle::Sizeable;
+  // The buttons of the title bar (BorderIcon flags).
+  unsigned BorderIcons = biSystemMenu | biMinimize | biMaximize;
   forms::Position Position = forms::Position::Designed;
   forms::Icon Icon;
+  forms::Font Font;
+  bool ShowHint = false;
 
   NotifyEvent OnCreate;
   NotifyEvent OnShow;
