@@ -14,6 +14,8 @@ bool SaveDialog::Execute() {
     std::optional<std::string> answer = CurrentFormDriver().ExecuteSaveDialog(request);
     if (!answer) return false;
     std::string chosen = win::Utf8ToAnsi(*answer);
+    const bool relative = !chosen.empty() && !win::IsPathSeparator(chosen[0]) && chosen.find(':') == std::string::npos;
+    if (relative && !InitialDir.empty()) chosen = win::PathJoin(InitialDir, chosen);
     if (!DefaultExt.empty() && !chosen.empty() && win::ExtractFileName(chosen).find('.') == std::string::npos) {
       chosen += "." + DefaultExt;
     }

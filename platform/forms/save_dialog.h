@@ -30,8 +30,9 @@ class SaveDialog : public Component {
   std::string InitialDir;
   bool OverwritePrompt = false;
 
-  // True when the user chose a file; FileName then holds its path, with
-  // "." + DefaultExt added when the name chosen has no extension.
+  // True when the user chose a file; FileName then holds its path: a name
+  // without a folder lies in InitialDir (when set), and one without an
+  // extension gets "." + DefaultExt.
   bool Execute();
 };
 

@@ -238,6 +238,23 @@ TEST(FormsScriptedDriver, TheLogShowsTheFormItsAnswersAndTheBoxesInOrder) {
   EXPECT_LT(log.find("> click btnok"), log.find("message box"));
 }
 
+TEST(FormsScriptedDriver, TheProposedNameIsTakenInTheInitialFolder) {
+  TempDir dir;
+  auto driver = ScriptedDriver::FromText("save\nsave other.xls\nsave /elsewhere/x\n");
+  ScriptedDriver::Install installed(driver);
+  SaveDialog dialog;
+  dialog.DefaultExt = "XLS";
+  dialog.InitialDir = dir.Path("");
+  dialog.FileName = G("2010_12345_11010800_基表1");
+  ASSERT_TRUE(dialog.Execute());
+  EXPECT_EQ(dialog.FileName, win::Utf8ToAnsi(dir.Path("")) + G("2010_12345_11010800_基表1.XLS"));
+  ASSERT_TRUE(dialog.Execute());
+  EXPECT_EQ(dialog.FileName, win::Utf8ToAnsi(dir.Path("")) + "other.xls");
+  ASSERT_TRUE(dialog.Execute());
+  EXPECT_EQ(dialog.FileName, "/elsewhere/x.XLS");
+  EXPECT_FALSE(dialog.Execute());  // no answer left
+}
+
 TEST(FormsAnswers, ParsesEveryKindOfLine) {
   auto answers = ParseAnswers(
       "# a comment\n\n  set edt1 \"  12 \"\r\ntype txt a b\npick cb 地方\nclick btnok\ndblclick g 2\ndblclick g\n"
