@@ -14,7 +14,8 @@ struct Verb {
 constexpr Verb kVerbs[] = {
     {"set", AnswerLine::Verb::Set},       {"type", AnswerLine::Verb::Type},   {"pick", AnswerLine::Verb::Pick},
     {"click", AnswerLine::Verb::Click},   {"dblclick", AnswerLine::Verb::DblClick},
-    {"wheel", AnswerLine::Verb::Wheel},   {"close", AnswerLine::Verb::Close}, {"save", AnswerLine::Verb::Save},
+    {"wheel", AnswerLine::Verb::Wheel},   {"close", AnswerLine::Verb::Close}, {"key", AnswerLine::Verb::Key},
+    {"save", AnswerLine::Verb::Save},
     {"cancel", AnswerLine::Verb::Cancel}, {"box", AnswerLine::Verb::Box},
 };
 
@@ -74,6 +75,10 @@ AnswerLine ParseLine(std::string_view source, int number) {
         throw fail("the row must be a number from 1");
       }
       break;
+    case V::Key:
+      answer.text = std::string(rest);
+      if (rest != "enter" && rest != "escape") throw fail("a key is enter or escape");
+      break;
     case V::Save:
       answer.text = Unquoted(rest);
       break;
@@ -89,7 +94,9 @@ AnswerLine ParseLine(std::string_view source, int number) {
       if (!rest.empty()) throw fail(std::string(word) + " takes nothing more");
       break;
   }
-  if (answer.ForForm() && answer.verb != V::Close && answer.control.empty()) throw fail("a control name is missing");
+  if (answer.ForForm() && answer.verb != V::Close && answer.verb != V::Key && answer.control.empty()) {
+    throw fail("a control name is missing");
+  }
   return answer;
 }
 

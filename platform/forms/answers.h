@@ -10,6 +10,7 @@
 //   dblclick NAME [ROW] double-click the grid's ROW (1-based, of the rows shown; none: where it is)
 //   wheel NAME DELTA    turn the mouse wheel over the grid (-120: one notch towards the user)
 //   close               press the form's close box
+//   key enter|escape    press Enter (clicks the default button) or Escape (the cancel button)
 //   save [PATH]         answer a save-file dialog with PATH (none: the name it proposes)
 //   cancel              cancel a save-file dialog
 //   box ANSWER          answer a message box: ok, cancel, yes, no, abort, retry or ignore
@@ -25,10 +26,10 @@
 namespace forms {
 
 struct AnswerLine {
-  enum class Verb { Set, Type, Pick, Click, DblClick, Wheel, Close, Save, Cancel, Box };
+  enum class Verb { Set, Type, Pick, Click, DblClick, Wheel, Close, Key, Save, Cancel, Box };
   Verb verb;
   std::string control;  // set, type, pick, click, dblclick, wheel
-  std::string text;     // set, type, pick; save (empty: the proposed name); box
+  std::string text;     // set, type, pick; save (empty: the proposed name); key; box
   int number = 0;       // dblclick (0: no row given), wheel
   int line = 0;         // 1-based line of the file
   std::string source;   // the line as written

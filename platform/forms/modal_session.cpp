@@ -85,12 +85,29 @@ void ModalSession::CloseBox() {
   Dispatch([&] { form_.Close(); });
 }
 
-Button* ModalSession::CancelButton() const {
-  for (Control* control : form_.Controls()) {
+namespace {
+
+Button* FindButton(const Form& form, bool Button::*flag) {
+  for (Control* control : form.Controls()) {
     auto* button = dynamic_cast<Button*>(control);
-    if (button != nullptr && button->Cancel && button->Showing() && button->Reachable()) return button;
+    if (button != nullptr && button->*flag && button->Showing() && button->Reachable()) return button;
   }
   return nullptr;
+}
+
+}  // namespace
+
+Button* ModalSession::DefaultButton() const { return FindButton(form_, &Button::Default); }
+Button* ModalSession::CancelButton() const { return FindButton(form_, &Button::Cancel); }
+
+void ModalSession::PressEnter() {
+  if (!open_) throw InputRefused("the form is closed");
+  if (Button* button = DefaultButton()) Dispatch([button] { button->Click(); });
+}
+
+void ModalSession::PressEscape() {
+  if (!open_) throw InputRefused("the form is closed");
+  if (Button* button = CancelButton()) Dispatch([button] { button->Click(); });
 }
 
 }  // namespace forms

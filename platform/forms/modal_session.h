@@ -56,8 +56,13 @@ class ModalSession {
   void Wheel(std::string_view control, int delta);
   // The close box of the title bar.
   void CloseBox();
+  // Enter clicks the default button, Escape the cancel button, when the
+  // user can reach one; otherwise the key does nothing.
+  void PressEnter();
+  void PressEscape();
 
-  // The button the Escape key clicks, if the user can reach one; else null.
+  // The button Enter or Escape clicks, if the user can reach one; else null.
+  Button* DefaultButton() const;
   Button* CancelButton() const;
 
  private:

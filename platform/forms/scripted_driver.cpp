@@ -68,6 +68,7 @@ void ScriptedDriver::Apply(ModalSession& session, const AnswerLine& answer) {
     case V::DblClick: session.DoubleClick(answer.control, answer.number); break;
     case V::Wheel: session.Wheel(answer.control, answer.number); break;
     case V::Close: session.CloseBox(); break;
+    case V::Key: answer.text == "enter" ? session.PressEnter() : session.PressEscape(); break;
     default: break;  // not for a form; Next never hands these out here
   }
 }

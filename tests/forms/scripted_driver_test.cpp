@@ -238,6 +238,22 @@ TEST(FormsScriptedDriver, TheLogShowsTheFormItsAnswersAndTheBoxesInOrder) {
   EXPECT_LT(log.find("> click btnok"), log.find("message box"));
 }
 
+// Escape clicks the cancel button and Enter the default one; a form that has
+// neither ignores both keys.
+TEST(FormsScriptedDriver, EnterAndEscapeClickTheDefaultAndCancelButtons) {
+  SchoolRun run("set txtxxdm 12\nkey enter\nbox ok\nkey escape\n");
+  EXPECT_EQ(run.driver->MessageBoxes().size(), 1u);  // Enter clicked btnok
+  EXPECT_FALSE(run.driver->Forms()[0].unanswered);   // Escape clicked btnCancel, which closed it
+
+  auto driver = ScriptedDriver::FromText("key escape\nkey enter\n");
+  ScriptedDriver::Install installed(driver);
+  TSchool form;
+  form.btnok.Default = form.btnCancel.Cancel = false;
+  form.ShowModal();
+  EXPECT_TRUE(driver->Forms()[0].unanswered);  // still open after both keys: closed with the close box
+  EXPECT_EQ(driver->Forms()[0].steps.back().answer, "(close)");
+}
+
 TEST(FormsScriptedDriver, TheProposedNameIsTakenInTheInitialFolder) {
   TempDir dir;
   auto driver = ScriptedDriver::FromText("save\nsave other.xls\nsave /elsewhere/x\n");
@@ -258,8 +274,9 @@ TEST(FormsScriptedDriver, TheProposedNameIsTakenInTheInitialFolder) {
 TEST(FormsAnswers, ParsesEveryKindOfLine) {
   auto answers = ParseAnswers(
       "# a comment\n\n  set edt1 \"  12 \"\r\ntype txt a b\npick cb 地方\nclick btnok\ndblclick g 2\ndblclick g\n"
-      "wheel g -120\nclose\nsave /tmp/x.xls\nsave\ncancel\nbox yes\nset edt2\n");
-  ASSERT_EQ(answers.size(), 13u);
+      "wheel g -120\nclose\nsave /tmp/x.xls\nsave\ncancel\nbox yes\nset edt2\nkey escape\n");
+  ASSERT_EQ(answers.size(), 14u);
+  EXPECT_TRUE(answers[13].ForForm());
   EXPECT_EQ(answers[0].text, "  12 ");
   EXPECT_EQ(answers[0].line, 3);
   EXPECT_EQ(answers[1].text, "a b");
@@ -274,7 +291,7 @@ TEST(FormsAnswers, ParsesEveryKindOfLine) {
 
 TEST(FormsAnswers, RefusesLinesThatAreNoAnswer) {
   for (const char* line : {"press btnok", "click", "click a b", "dblclick g x", "dblclick g 0", "wheel g",
-                           "box maybe", "close now", "set"}) {
+                           "box maybe", "close now", "set", "key tab", "key"}) {
     EXPECT_THROW(ParseAnswers(line), std::invalid_argument) << line;
   }
 }
