@@ -1,0 +1,25 @@
+// The worksheet commands not built yet. Each later replaces its body here
+// with its own file.
+#include "my_outlook_addin.h"
+#include "pending_commands.h"
+
+namespace velmora {
+
+namespace {
+CommandObserver& Observer() {
+  static CommandObserver observer;
+  return observer;
+}
+}  // namespace
+
+void SetCommandObserver(CommandObserver observer) { Observer() = std::move(observer); }
+void NotifyCommand(std::string_view command) {
+  if (Observer()) Observer()(command);
+}
+
+void TMyOutLookAddIn::ValidateWorkbook() { NotifyCommand("ValidateWorkbook"); }
+void TMyOutLookAddIn::SwitchCell(int) { NotifyCommand("SwitchCell"); }
+void TMyOutLookAddIn::PrintBaseTable() { NotifyCommand("PrintBaseTable"); }
+void TMyOutLookAddIn::ShowIndicator() { NotifyCommand("ShowIndicator"); }
+
+}  // namespace velmora
