@@ -40,33 +40,6 @@ std::string ReadFile(const std::string& path) {
   return text.str();
 }
 
-// Words of a figures line; "..." keeps blanks and marks a text.
-struct Word {
-  std::string text;
-  bool quoted = false;
-};
-
-std::vector<Word> Words(const std::string& line) {
-  std::vector<Word> words;
-  std::size_t i = 0;
-  while (i < line.size()) {
-    if (line[i] == ' ' || line[i] == '\t') {
-      ++i;
-    } else if (line[i] == '"') {
-      std::size_t end = line.find('"', i + 1);
-      if (end == std::string::npos) throw std::runtime_error("unclosed quote");
-      words.push_back({line.substr(i + 1, end - i - 1), true});
-      i = end + 1;
-    } else {
-      std::size_t end = line.find_first_of(" \t", i);
-      if (end == std::string::npos) end = line.size();
-      words.push_back({line.substr(i, end - i), false});
-      i = end;
-    }
-  }
-  return words;
-}
-
 struct Figures {
   std::string info, names, date;
   std::vector<std::pair<std::string, int>> locks;  // list file, mode
@@ -82,7 +55,7 @@ void ReadFigures(const std::string& path, Figures& f) {
     ++line_no;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     try {
-      std::vector<Word> w = Words(line);
+      std::vector<Word> w = SplitWords(line);
       if (w.empty() || w[0].text[0] == '#') continue;
       const std::string& d = w[0].text;
       if (d == "base") {

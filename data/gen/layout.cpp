@@ -8,30 +8,6 @@ namespace velmora::data {
 
 namespace {
 
-// Splits a directive line into words; a word in double quotes may hold blanks.
-std::vector<std::string> Words(const std::string& line) {
-  std::vector<std::string> words;
-  std::size_t i = 0;
-  while (i < line.size()) {
-    if (line[i] == ' ' || line[i] == '\t') {
-      ++i;
-      continue;
-    }
-    if (line[i] == '"') {
-      std::size_t end = line.find('"', i + 1);
-      if (end == std::string::npos) throw std::runtime_error("unclosed quote");
-      words.push_back(line.substr(i + 1, end - i - 1));
-      i = end + 1;
-    } else {
-      std::size_t end = line.find_first_of(" \t", i);
-      if (end == std::string::npos) end = line.size();
-      words.push_back(line.substr(i, end - i));
-      i = end;
-    }
-  }
-  return words;
-}
-
 int ColumnNumber(const std::string& letters) {
   int n = 0;
   for (char ch : letters) {
@@ -46,6 +22,27 @@ void Require(const std::vector<std::string>& w, std::size_t n) {
 }
 
 }  // namespace
+
+std::vector<Word> SplitWords(const std::string& line) {
+  std::vector<Word> words;
+  std::size_t i = 0;
+  while (i < line.size()) {
+    if (line[i] == ' ' || line[i] == '\t') {
+      ++i;
+    } else if (line[i] == '"') {
+      std::size_t end = line.find('"', i + 1);
+      if (end == std::string::npos) throw std::runtime_error("unclosed quote");
+      words.push_back({line.substr(i + 1, end - i - 1), true});
+      i = end + 1;
+    } else {
+      std::size_t end = line.find_first_of(" \t", i);
+      if (end == std::string::npos) end = line.size();
+      words.push_back({line.substr(i, end - i), false});
+      i = end;
+    }
+  }
+  return words;
+}
 
 std::pair<int, int> ParseCell(const std::string& ref) {
   std::size_t i = 0;
@@ -118,7 +115,8 @@ Layout ReadLayout(const std::string& path) {
     ++line_no;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     try {
-      std::vector<std::string> w = Words(line);
+      std::vector<std::string> w;
+      for (Word& word : SplitWords(line)) w.push_back(std::move(word.text));
       if (w.empty() || w[0][0] == '#') continue;
       const std::string& d = w[0];
       if (d == "template") {

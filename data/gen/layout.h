@@ -63,6 +63,14 @@ struct Layout {
 // Reads a layout file; throws std::runtime_error naming the file and line.
 Layout ReadLayout(const std::string& path);
 
+// The words of a directive line; a word in double quotes may hold blanks and
+// is marked quoted (the quotes are not part of it).
+struct Word {
+  std::string text;
+  bool quoted = false;
+};
+std::vector<Word> SplitWords(const std::string& line);
+
 // "B12" -> (12, 2); "A1:C2" -> every cell of the rectangle. Throw on anything else.
 std::pair<int, int> ParseCell(const std::string& ref);
 std::vector<std::pair<int, int>> ParseRange(const std::string& range);
