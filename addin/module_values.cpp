@@ -5,7 +5,7 @@
 
 namespace velmora {
 
-com::ComPtr<com::IDispatch> ExcelApp;
+com::ComPtr<excel::_Application> ExcelApp;
 std::string gPaperSize;
 std::string gIndicatorCode;
 std::string gIndicatorName;

@@ -5,13 +5,13 @@
 #include <string_view>
 
 #include "com/com_ptr.h"
-#include "com/dispatch.h"
+#include "excel/com/excel.h"
 
 namespace velmora {
 
 // The current spreadsheet application: set by OnConnection, never cleared at
 // disconnection, released when the library unloads.
-extern com::ComPtr<com::IDispatch> ExcelApp;
+extern com::ComPtr<excel::_Application> ExcelApp;
 
 // What the print command tells its dialog: the paper size chosen.
 extern std::string gPaperSize;

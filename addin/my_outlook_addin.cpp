@@ -3,6 +3,7 @@
 #include <exception>
 #include <stdexcept>
 
+#include "addin/workbook/excel_ops.h"
 #include "module_values.h"
 
 namespace velmora {
@@ -16,7 +17,10 @@ com::HRESULT TMyOutLookAddIn::OnConnection(com::IDispatch* Application, AddInDes
   // One guard round both steps: what was built before a failure stays, the
   // failure is shown, and the host keeps the add-in connected.
   try {
-    ExcelApp = Application;
+    // The host's application, used through Excel's _Application interface.
+    com::ComPtr<excel::_Application> application;
+    if (Application) workbook::Check(com::ComPtr<com::IDispatch>(Application).As(&application));
+    ExcelApp = application;
     BuildToolbarAndMenu();
   } catch (const std::exception& error) {
     ShowErrorText(error);

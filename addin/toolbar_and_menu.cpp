@@ -1,7 +1,7 @@
 // Construction of the toolbar "Kelvara" and the menu "Vostrel软件", strictly
 // in this order; every step is one call of the host's command bars, and the
 // first failure ends the construction (OnConnection shows it).
-#include "com/error_info.h"
+#include "addin/workbook/excel_ops.h"
 #include "excel_command_bars.h"
 #include "module_values.h"
 #include "my_outlook_addin.h"
@@ -21,7 +21,7 @@ com::Variant Flag(bool value) { return com::Variant(value); }
 com::Variant Text(std::string_view utf8) { return com::Variant::FromAnsi(Gbk(utf8)); }
 com::Variant Omitted() { return com::Variant::Missing(); }
 
-void Check(com::HRESULT hr) { com::ThrowIfFailed(hr); }
+void Check(com::HRESULT hr) { workbook::Check(hr); }
 
 template <class I, class From>
 com::ComPtr<I> Query(const com::ComPtr<From>& from) {

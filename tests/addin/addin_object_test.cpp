@@ -1,8 +1,8 @@
 // The add-in object on connection: the toolbar and the menu it builds, which
 // handler each entry reaches, what a failure leaves, and disconnection.
 // The object is made by the class factory of the add-in's own code linked
-// into this test; the application is the test's stand-in offering the
-// Office command bars.
+// into this test; the application is the spreadsheet stand-in's with the
+// Office command bars attached.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -57,7 +57,7 @@ class AddInObjectTest : public ::testing::Test {
   std::size_t Clicks(const std::string& tag) { return bars.Click(tag).sinks_called; }
 
   office::CommandBarsHost bars;
-  ComPtr<addin_test::FakeApplication> app = com::MakeObject<addin_test::FakeApplication>(bars);
+  ComPtr<excel::_Application> app = NewApplication(bars);
   std::shared_ptr<forms::ScriptedDriver> driver = std::make_shared<forms::ScriptedDriver>();
   forms::ScriptedDriver::Install installed{driver};
   std::map<std::string, int> commands;
@@ -77,7 +77,7 @@ TEST_F(AddInObjectTest, ConnectionBuildsTheToolbarAndTheMenuInOrder) {
   auto addin = NewAddIn();
   EXPECT_EQ(Connect(addin.Get()), com::S_OK);
   EXPECT_TRUE(driver->MessageBoxes().empty());
-  EXPECT_EQ(velmora::ExcelApp.Get(), static_cast<com::IDispatch*>(app.Get()));
+  EXPECT_EQ(velmora::ExcelApp.Get(), app.Get());
 
   auto toolbars = BarsNamed("Kelvara");
   ASSERT_EQ(toolbars.size(), 1u);
@@ -184,7 +184,7 @@ TEST_F(AddInObjectTest, EveryFailingStepEndsTheConstructionThere) {
   for (std::size_t k = 1; k <= trace.size(); ++k) {
     SCOPED_TRACE(trace[k - 1]);
     office::CommandBarsHost fresh;
-    auto fresh_app = com::MakeObject<addin_test::FakeApplication>(fresh);
+    auto fresh_app = NewApplication(fresh);
     auto local = std::make_shared<forms::ScriptedDriver>();
     forms::ScriptedDriver::Install install(local);
     excel::fault::Clear();
@@ -211,7 +211,7 @@ TEST_F(AddInObjectTest, AfterDisconnectionTheLastEntryNoLongerReacts) {
   EXPECT_EQ(MenuBarEntry().controls[1].sinks, 0u);
   for (const auto& b : kToolbar) EXPECT_EQ(Clicks(b.tag), 1u);
   EXPECT_EQ(Clicks("校验11"), 1u);
-  EXPECT_EQ(velmora::ExcelApp.Get(), static_cast<com::IDispatch*>(app.Get()));
+  EXPECT_EQ(velmora::ExcelApp.Get(), app.Get());
   EXPECT_FALSE(BarsNamed("Kelvara").empty());  // the toolbar and menu stay
   // A second disconnection has no sink left to free.
   EXPECT_EQ(addin->OnDisconnection(AddInDesignerObjects::ext_dm_UserClosed, nullptr), com::S_OK);
