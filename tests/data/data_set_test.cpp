@@ -26,6 +26,10 @@
 #ifdef VELMORA_DATA_TEMPLATES
 #include "excel/xlsx/model.h"
 #endif
+#ifdef VELMORA_DATA_FORMS
+#include "platform/forms/icon.h"
+#include "platform/forms/xml_transform.h"
+#endif
 
 namespace {
 
@@ -580,6 +584,37 @@ TEST(DataFiles, TextFilesShipInGbkWithCrLfAndAnIconBesideThem) {
   icon.read(head, 6);
   EXPECT_EQ(std::string(head, 6), std::string("\0\0\1\0\1\0", 6));
 }
+
+#ifdef VELMORA_DATA_FORMS
+// The form library's own readers take the shipped files as the dialogs will:
+// the code tables through their transformation files, the icon.
+TEST(DataFiles, TheFormLibraryReadsTheCodeTablesAndTheIcon) {
+  struct {
+    const char *data, *transformation;
+    std::vector<std::string> fields;
+  } tables[] = {
+      {"lsgx.xml", "Tolsgx.xtr", {"PLSGXDM", "PLSGXMC"}},
+      {"xxlb.xml", "Toxxlb.xtr", {"PLBDM", "PLBMC", "PSTARTWITH"}},
+      {"xxlblsgx.xml", "Toxxlblsgx.xtr", {"PLSGXDM", "PXXLBDM", "PLSGXMC", "PLBMC", "PXXDMSW"}},
+  };
+  for (auto& t : tables) {
+    Table ours = ReadCodeTable(t.data, t.transformation);
+    auto set = forms::TransformXmlFile(BinDir() + "/" + t.data, BinDir() + "/" + t.transformation);
+    ASSERT_EQ(set->RecordCount(), static_cast<int>(ours.rows.size())) << t.data;
+    set->First();
+    for (auto& row : ours.rows) {
+      for (const std::string& field : t.fields)
+        EXPECT_EQ(Utf8(set->FieldByName(field).AsString()), row[field]) << t.data << " " << field;
+      set->Next();
+    }
+  }
+  forms::Icon icon;
+  icon.LoadFromFile(BinDir() + "/App.ico");
+  ASSERT_EQ(icon.Images().size(), 1u);
+  EXPECT_EQ(icon.Images()[0].width, 32);
+  EXPECT_EQ(icon.Images()[0].bit_count, 32);
+}
+#endif
 
 #ifdef VELMORA_DATA_TEMPLATES
 TEST_P(EveryKind, TemplateIsProtectedWithThePasswordAndMatchesItsLayout) {
