@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zip.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -1038,47 +1039,86 @@ struct Io {
     return Zip(out);
   }
 
+  // The package written with zlib directly: one deflate stream reused for
+  // every part (a fresh one per part costs more than the compression).
   static std::string Zip(const std::vector<std::pair<std::string, const std::string*>>& parts) {
-    zip_error_t err;
-    zip_error_init(&err);
-    zip_source_t* buffer = zip_source_buffer_create(nullptr, 0, 0, &err);
-    if (!buffer) throw Error(ErrorKind::Io, "Out of memory while writing the workbook.");
-    zip_source_keep(buffer);
-    zip_t* za = zip_open_from_source(buffer, ZIP_TRUNCATE, &err);
-    auto fail = [&](const std::string& what) {
-      zip_source_free(buffer);
-      return Error(ErrorKind::Io, "The workbook cannot be packed: " + what + ".");
+    z_stream zs{};
+    if (deflateInit2(&zs, 6, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+      throw Error(ErrorKind::Io, "The workbook cannot be packed: out of memory.");
+    struct Closer {
+      z_stream* zs;
+      ~Closer() { deflateEnd(zs); }
+    } closer{&zs};
+    auto put16 = [](std::string& o, unsigned v) {
+      o += static_cast<char>(v & 0xFF);
+      o += static_cast<char>((v >> 8) & 0xFF);
     };
-    if (!za) throw fail(zip_error_strerror(&err));
-    for (const auto& [name, bytes] : parts) {
-      zip_source_t* s = zip_source_buffer(za, bytes->data(), bytes->size(), 0);
-      zip_int64_t idx = s ? zip_file_add(za, name.c_str(), s, ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE) : -1;
-      if (idx < 0) {
-        if (s) zip_source_free(s);
-        std::string why = zip_strerror(za);
-        zip_discard(za);
-        throw fail(why);
-      }
-      zip_set_file_compression(za, static_cast<zip_uint64_t>(idx), ZIP_CM_DEFLATE, 6);
-      zip_file_set_mtime(za, static_cast<zip_uint64_t>(idx), 315532800 + 86400, 0);
+    auto put32 = [&](std::string& o, std::uint32_t v) {
+      put16(o, v & 0xFFFF);
+      put16(o, v >> 16);
+    };
+    const unsigned kTime = 0, kDate = (0 << 9) | (1 << 5) | 2;  // 2 January 1980, as other writers do
+    std::string out, central;
+    std::size_t total = 0;
+    for (const auto& p : parts) total += p.second->size();
+    out.reserve(total / 3 + 4096);
+    std::string packed;
+    for (const auto& [name, data] : parts) {
+      std::uint32_t crc = static_cast<std::uint32_t>(
+          crc32(0, reinterpret_cast<const Bytef*>(data->data()), static_cast<uInt>(data->size())));
+      deflateReset(&zs);
+      packed.resize(deflateBound(&zs, static_cast<uLong>(data->size())) + 16);
+      zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data->data()));
+      zs.avail_in = static_cast<uInt>(data->size());
+      zs.next_out = reinterpret_cast<Bytef*>(packed.data());
+      zs.avail_out = static_cast<uInt>(packed.size());
+      if (deflate(&zs, Z_FINISH) != Z_STREAM_END) throw Error(ErrorKind::Io, "The workbook cannot be packed.");
+      std::size_t packed_size = packed.size() - zs.avail_out;
+      bool utf8 = std::any_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+      unsigned flags = utf8 ? 0x0800 : 0;
+      std::uint32_t offset = static_cast<std::uint32_t>(out.size());
+      put32(out, 0x04034B50);
+      put16(out, 20);
+      put16(out, flags);
+      put16(out, 8);
+      put16(out, kTime);
+      put16(out, kDate);
+      put32(out, crc);
+      put32(out, static_cast<std::uint32_t>(packed_size));
+      put32(out, static_cast<std::uint32_t>(data->size()));
+      put16(out, static_cast<unsigned>(name.size()));
+      put16(out, 0);
+      out += name;
+      out.append(packed.data(), packed_size);
+      put32(central, 0x02014B50);
+      put16(central, 20);
+      put16(central, 20);
+      put16(central, flags);
+      put16(central, 8);
+      put16(central, kTime);
+      put16(central, kDate);
+      put32(central, crc);
+      put32(central, static_cast<std::uint32_t>(packed_size));
+      put32(central, static_cast<std::uint32_t>(data->size()));
+      put16(central, static_cast<unsigned>(name.size()));
+      put16(central, 0);
+      put16(central, 0);
+      put16(central, 0);
+      put16(central, 0);
+      put32(central, 0);
+      put32(central, offset);
+      central += name;
     }
-    if (zip_close(za) != 0) {
-      std::string why = zip_strerror(za);
-      zip_discard(za);
-      throw fail(why);
-    }
-    std::string out;
-    if (zip_source_open(buffer) == 0) {
-      zip_source_seek(buffer, 0, SEEK_END);
-      zip_int64_t size = zip_source_tell(buffer);
-      zip_source_seek(buffer, 0, SEEK_SET);
-      out.resize(static_cast<std::size_t>(std::max<zip_int64_t>(size, 0)));
-      zip_int64_t got = size > 0 ? zip_source_read(buffer, out.data(), static_cast<zip_uint64_t>(size)) : 0;
-      zip_source_close(buffer);
-      if (got != size) out.clear();
-    }
-    zip_source_free(buffer);
-    if (out.empty()) throw Error(ErrorKind::Io, "The workbook cannot be packed.");
+    std::uint32_t central_offset = static_cast<std::uint32_t>(out.size());
+    out += central;
+    put32(out, 0x06054B50);
+    put16(out, 0);
+    put16(out, 0);
+    put16(out, static_cast<unsigned>(parts.size()));
+    put16(out, static_cast<unsigned>(parts.size()));
+    put32(out, static_cast<std::uint32_t>(central.size()));
+    put32(out, central_offset);
+    put16(out, 0);
     return out;
   }
 };
@@ -1164,7 +1204,10 @@ void Workbook::Save(const std::string& path) const {
     if (w <= 0) throw fail(w < 0 ? errno : ENOSPC);
     done += static_cast<std::size_t>(w);
   }
-  if (fsync(fd) != 0) throw fail(errno);
+  // No fsync: a crash of the program or a full disk can only hit the
+  // temporary file, and the rename replaces the workbook in one step. (On
+  // ext4, replacing a file by rename also orders the new data before the
+  // rename, so a power loss leaves the old workbook or the new one.)
   if (::close(fd) != 0) {
     int e = errno;
     ::unlink(tmp.c_str());
@@ -1174,11 +1217,6 @@ void Workbook::Save(const std::string& path) const {
     int e = errno;
     ::unlink(tmp.c_str());
     throw Error(ErrorKind::Io, "'" + path + "' cannot be saved: " + std::strerror(e) + ". The file is unchanged.");
-  }
-  int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dfd >= 0) {
-    fsync(dfd);
-    ::close(dfd);
   }
 }
 
