@@ -245,3 +245,20 @@ TEST(Package, MissingFile) {
     EXPECT_NE(std::string(e.what()).find("could not be found"), std::string::npos);
   }
 }
+
+TEST(Package, OverwritingTheFirstCellOfASharedFormulaKeepsTheOthersValid) {
+  auto parts = Package();
+  testzip::Put(parts, "xl/worksheets/sheet2.xml",
+               R"(<worksheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main"><sheetData>)"
+               R"(<row r="1"><c r="A1"><f t="shared" ref="A1:A3" si="0">B1*2</f><v>2</v></c></row>)"
+               R"(<row r="2"><c r="A2"><f t="shared" si="0"/><v>4</v></c></row>)"
+               R"(<row r="3"><c r="A3"><f t="shared" si="0"/><v>6</v></c></row></sheetData></worksheet>)");
+  auto book = Workbook::LoadFromMemory(testzip::Pack(parts), "p.xlsx");
+  // Unchanged, the group is written back as it was.
+  std::string kept = testzip::Get(testzip::Unpack(book->SaveToMemory()), "xl/worksheets/sheet2.xml");
+  EXPECT_NE(kept.find(R"(<c r="A2"><f t="shared" si="0"/><v>4</v></c>)"), std::string::npos) << kept;
+  book->Sheet(2).SetValue(1, 1, Value::Number(10));
+  std::string sheet = testzip::Get(testzip::Unpack(book->SaveToMemory()), "xl/worksheets/sheet2.xml");
+  EXPECT_EQ(sheet.find("<f"), std::string::npos) << sheet;
+  EXPECT_NE(sheet.find(R"(<c r="A3"><v>6</v></c>)"), std::string::npos) << sheet;
+}

@@ -726,9 +726,27 @@ struct Io {
     return out;
   }
 
+  // The shared-formula group a cell's <f> belongs to ("" when none).
+  static std::string SharedIndex(const Cell& cell) {
+    if (cell.formula_attrs.find("t=\"shared\"") == std::string::npos) return {};
+    auto at = cell.formula_attrs.find(" si=\"");
+    if (at == std::string::npos) return {};
+    auto end = cell.formula_attrs.find('"', at + 5);
+    return cell.formula_attrs.substr(at + 5, end == std::string::npos ? std::string::npos : end - at - 5);
+  }
+
   static std::string SheetData(const Worksheet& sheet, SstBuilder& sst) {
     std::string out = "<sheetData>";
     out.reserve(64 * 1024);
+    // A shared formula whose first cell was overwritten has lost its text:
+    // its other cells keep their values and drop the formula.
+    std::set<std::string> groups_with_text;
+    for (const auto& [r, row] : sheet.rows_)
+      for (const auto& [c, cell] : row.cells)
+        if (cell.has_formula && !cell.formula.empty()) {
+          std::string si = SharedIndex(cell);
+          if (!si.empty()) groups_with_text.insert(si);
+        }
     for (const auto& [r, row] : sheet.rows_) {
       bool attrs = row.height || row.hidden || row.style || !row.extra_attrs.empty() || row.custom_height;
       if (row.cells.empty() && !attrs) continue;
@@ -749,6 +767,8 @@ struct Io {
       }
       out += '>';
       for (const auto& [c, cell] : row.cells) {
+        bool formula = cell.has_formula && !(cell.formula.empty() && !SharedIndex(cell).empty() &&
+                                             !groups_with_text.count(SharedIndex(cell)));
         out += "<c r=\"";
         out += ColumnName(c);
         out += rs;
@@ -757,7 +777,7 @@ struct Io {
         const Value& v = cell.value;
         const char* t = nullptr;
         switch (v.type) {
-          case ValueType::Text: t = cell.has_formula ? "str" : "s"; break;
+          case ValueType::Text: t = formula ? "str" : "s"; break;
           case ValueType::Boolean: t = "b"; break;
           case ValueType::Error: t = "e"; break;
           default: break;
@@ -768,12 +788,12 @@ struct Io {
           out += '"';
         }
         out += cell.extra_attrs;
-        if (!cell.has_formula && v.type == ValueType::Empty) {
+        if (!formula && v.type == ValueType::Empty) {
           out += "/>";
           continue;
         }
         out += '>';
-        if (cell.has_formula) {
+        if (formula) {
           out += "<f";
           out += cell.formula_attrs;
           if (cell.formula.empty()) {
@@ -787,7 +807,7 @@ struct Io {
         switch (v.type) {
           case ValueType::Text:
             out += "<v>";
-            if (cell.has_formula) AppendEscaped(out, v.text);
+            if (formula) AppendEscaped(out, v.text);
             else out += std::to_string(sst.Index(v.text, cell.rich));
             out += "</v>";
             break;
