@@ -262,3 +262,25 @@ TEST(Package, OverwritingTheFirstCellOfASharedFormulaKeepsTheOthersValid) {
   EXPECT_EQ(sheet.find("<f"), std::string::npos) << sheet;
   EXPECT_NE(sheet.find(R"(<c r="A3"><v>6</v></c>)"), std::string::npos) << sheet;
 }
+
+TEST(Package, FormulasKeepTheirResultsFromLibreOffice) {
+  auto bytes = testzip::ReadFile(std::string(EXCEL_FIXTURES) + "/values.xlsx");
+  for (int generation = 0; generation < 2; ++generation) {
+    auto book = Workbook::LoadFromMemory(bytes, "values.xlsx");
+    auto& s = book->Sheet(1);
+    EXPECT_EQ(s.name(), "数值");
+    EXPECT_EQ(s.Find(2, 1)->formula, "A1*3");
+    EXPECT_EQ(s.GetValue(2, 1).number, 6);
+    EXPECT_EQ(s.GetValue(3, 1).type, ValueType::Error);
+    EXPECT_EQ(s.GetValue(3, 1).text, "#DIV/0!");
+    EXPECT_TRUE(s.GetValue(4, 1).boolean);
+    EXPECT_EQ(s.GetValue(5, 1).type, ValueType::Text);
+    EXPECT_EQ(s.GetValue(5, 1).text, "0050");
+    EXPECT_EQ(s.Find(5, 1)->formula, "\"0\"&\"050\"");
+    EXPECT_EQ(s.GetValue(6, 1).number, 0.125);
+    EXPECT_EQ(s.GetValue(1, 2).text.size(), 18u * 20);
+    bytes = book->SaveToMemory();
+    EXPECT_NE(testzip::Get(testzip::Unpack(bytes), "xl/worksheets/sheet1.xml").find("<f aca=\"false\">A1*3</f>"),
+              std::string::npos);
+  }
+}
