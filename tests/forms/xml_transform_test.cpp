@@ -1,7 +1,6 @@
 // The XML-to-dataset transform over a small transformation file.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -111,9 +110,7 @@ INSTANTIATE_TEST_SUITE_P(
 // The code tables that ship beside the add-in, through their own
 // transformation files (kept in UTF-8 in the source tree, shipped in GBK).
 TEST(FormsXmlTransform, TheShippedCodeTablesLoad) {
-  const char* source_dir = std::getenv("VELMORA_SOURCE_DIR");
-  if (source_dir == nullptr) GTEST_SKIP() << "VELMORA_SOURCE_DIR is not set";
-  const std::filesystem::path text = std::filesystem::path(source_dir) / "data" / "text";
+  const std::filesystem::path text = FORMS_DATA_TEXT_DIR;
   struct Table {
     const char* data;
     const char* transformation;
