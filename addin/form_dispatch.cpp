@@ -5,8 +5,11 @@
 #include <typeindex>
 #include <vector>
 
+#include "addin/text/module_directory.h"
 #include "information_dialogs.h"
+#include "module_values.h"
 #include "platform/forms/class_registry.h"
+#include "schoolinfo/school_info_forms.h"
 
 namespace velmora {
 
@@ -23,8 +26,9 @@ FormClass Class(const char* name) {
   return {name, typeid(F), [](const char* n) { forms::RegisterClass<F>(n); }};
 }
 
-// The dialogs of this library. TForm2, Txxinfo, TForm5, TfrmZBJS and
-// Tfrm_PrintSet join here as they are built.
+// The dialogs of this library. TForm2, TfrmZBJS and Tfrm_PrintSet join here
+// as they are built; Txxinfo and TForm5 register themselves (below) with
+// what they need of this library.
 const std::vector<FormClass>& FormClasses() {
   static const std::vector<FormClass> classes = {
       Class<TAbout>("TAbout"),
@@ -38,11 +42,13 @@ const std::vector<FormClass>& FormClasses() {
 void RegisterForms() {
   for (const auto& c : FormClasses())
     if (!forms::FindClass(c.name)) c.add(c.name);
+  RegisterSchoolInfoForms({[] { return com::ComPtr<com::IDispatch>(ExcelApp); }, getFilePath(), {}});
 }
 
 void UnregisterForms() {
   for (const auto& c : FormClasses())
     if (const auto* found = forms::FindClass(c.name); found && found->type == c.type) forms::UnregisterClass(c.name);
+  UnregisterSchoolInfoForms();
 }
 
 bool ShowForm(const char* name) {

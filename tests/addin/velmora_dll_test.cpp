@@ -251,10 +251,11 @@ TEST_F(DialogLoaderTest, TheMenuEntriesOpenTheirDialogs) {
   com::VARIANT_BOOL cancel = com::VARIANT_FALSE;
   addin->AboutClick(nullptr, cancel);
   addin->ProductInfoClick(nullptr, cancel);
-  addin->SchoolInfoClick(nullptr, cancel);  // "xxinfo" is not registered yet: nothing shows
-  ASSERT_EQ(driver->Forms().size(), 2u);
+  addin->SchoolInfoClick(nullptr, cancel);
+  ASSERT_EQ(driver->Forms().size(), 3u);
   EXPECT_EQ(driver->Forms()[0].shown.caption, "关于");
   EXPECT_EQ(driver->Forms()[1].shown.caption, "自定义报表查询");
+  EXPECT_EQ(driver->Forms()[2].shown.caption, "设置学校信息");
   EXPECT_TRUE(driver->MessageBoxes().empty());
 }
 
