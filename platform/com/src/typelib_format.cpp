@@ -308,6 +308,18 @@ std::string Validate(const Library& lib) {
     if (t.kind > TKIND_UNION) return "type " + t.name + " of unknown kind";
     if (t.kind == TKIND_INTERFACE || t.kind == TKIND_DISPATCH) {
       if (!ref_ok(t.base)) return "interface " + t.name + " without a parent";
+      // The parents end in IUnknown, IDispatch or an imported interface, never in a loop.
+      std::int32_t ref = t.base;
+      for (std::size_t steps = 0;; ++steps) {
+        if (steps > lib.types.size()) return "interface " + t.name + " derives from itself";
+        const Reference& r = lib.refs[ref];
+        if (r.kind != Reference::Local) break;
+        const TypeInfo& parent = lib.types[r.index];
+        if (parent.kind != TKIND_INTERFACE && parent.kind != TKIND_DISPATCH)
+          return "interface " + t.name + " derives from a type that is no interface";
+        if (!ref_ok(parent.base)) return "interface " + parent.name + " without a parent";
+        ref = parent.base;
+      }
     } else if (t.base != -1 || !t.functions.empty()) {
       return "type " + t.name + " with members it cannot have";
     }
