@@ -12,8 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Tree tree;
   std::string error;
   std::string_view text(reinterpret_cast<const char*>(data), size);
-  if (FAILED(FromXml(text, &tree, &error))) return 0;
+  if (com::FAILED(FromXml(text, &tree, &error))) return 0;
   Tree back;
-  if (FAILED(FromXml(ToXml(tree), &back, &error)) || !(back == tree)) std::abort();
+  if (com::FAILED(FromXml(ToXml(tree), &back, &error)) || !(back == tree)) std::abort();
   return 0;
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "com/resource.h"
+#include "com/com_ptr.h"
 #include "com/typeinfo.h"
 
 using namespace com;
