@@ -378,8 +378,11 @@ bool Txxinfo::OpenExcel(const std::string& file_name) {
 
 void Txxinfo::SetXXinfoOnExcel() {
   std::optional<workbook::Application> excel;
-  velmora::SetXXinfoOnExcel(RequireExcel(excel), environment_.module_dir,
-                            {GetXXinfoString(), GetWhichJiBiao(), txtYear.Text()}, Headers(), Today());
+  const WriteOutcome outcome =
+      velmora::SetXXinfoOnExcel(RequireExcel(excel), environment_.module_dir,
+                                {GetXXinfoString(), GetWhichJiBiao(), txtYear.Text()}, Headers(), Today());
+  if (outcome == WriteOutcome::Written)
+    if (std::optional<workbook::Workbook> book = excel->ActiveWorkbook()) written_workbook_ = book->FullName();
 }
 
 void Txxinfo::SetXXinfoTitleOnExcel() {

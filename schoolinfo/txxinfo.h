@@ -62,6 +62,10 @@ class Txxinfo : public forms::Form {
   void SetCellsLockBiaoByFileName(const std::string& file, int mode);
   void SetCellsLockBiaoByFileNameJ1(const std::string& file, int mode);
 
+  // The full name (GBK) of the workbook the information was last written
+  // into by this dialog; empty when none was.
+  const std::string& WrittenWorkbook() const { return written_workbook_; }
+
   // The picker's school list; null before the first "选择高校代码".
   forms::ClientDataSet* SchoolList() const { return mydataset_.get(); }
 
@@ -112,6 +116,7 @@ class Txxinfo : public forms::Form {
   CodeTables tables_;
   std::unique_ptr<forms::ClientDataSet> mydataset_;
   forms::WindowProcedure grid_window_proc_;  // the grid's own handling
+  std::string written_workbook_;
 };
 
 }  // namespace velmora
