@@ -4,6 +4,7 @@
 // information carrying Excel's description.
 #include <algorithm>
 #include <climits>
+#include <limits>
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -354,7 +355,8 @@ class RangeObject final : public Automation<Range> {
     return Call("Range.Count.get", kIid, [&] {
       Out(count);
       Live(book_);
-      *count = a_.Count() > LONG_MAX ? LONG_MAX : static_cast<LONG>(a_.Count());
+      constexpr long kMax = std::numeric_limits<LONG>::max();  // a whole sheet has more cells
+      *count = a_.Count() > kMax ? static_cast<LONG>(kMax) : static_cast<LONG>(a_.Count());
     });
   }
 
