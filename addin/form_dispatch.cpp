@@ -10,6 +10,7 @@
 #include "module_values.h"
 #include "platform/forms/class_registry.h"
 #include "schoolinfo/school_info_forms.h"
+#include "validation/form2.h"
 
 namespace velmora {
 
@@ -42,12 +43,14 @@ const std::vector<FormClass>& FormClasses() {
 void RegisterForms() {
   for (const auto& c : FormClasses())
     if (!forms::FindClass(c.name)) c.add(c.name);
+  RegisterValidationForms([] { return ExcelApp; });
   RegisterSchoolInfoForms({[] { return com::ComPtr<com::IDispatch>(ExcelApp); }, getFilePath(), {}});
 }
 
 void UnregisterForms() {
   for (const auto& c : FormClasses())
     if (const auto* found = forms::FindClass(c.name); found && found->type == c.type) forms::UnregisterClass(c.name);
+  UnregisterValidationForms();
   UnregisterSchoolInfoForms();
 }
 

@@ -17,7 +17,6 @@ void NotifyCommand(std::string_view command) {
   if (Observer()) Observer()(command);
 }
 
-void TMyOutLookAddIn::ValidateWorkbook() { NotifyCommand("ValidateWorkbook"); }
 void TMyOutLookAddIn::SwitchCell(int) { NotifyCommand("SwitchCell"); }
 void TMyOutLookAddIn::PrintBaseTable() { NotifyCommand("PrintBaseTable"); }
 void TMyOutLookAddIn::ShowIndicator() { NotifyCommand("ShowIndicator"); }

@@ -1,6 +1,7 @@
 #include "validation/form2.h"
 
 #include <exception>
+#include <stdexcept>
 
 #include "addin/text/conversions.h"
 #include "addin/text/module_directory.h"
@@ -27,7 +28,9 @@ ExcelSource& RegisteredSource() {
 
 ValidationContext ModuleContext() {
   const ExcelSource& source = RegisteredSource();
-  return {ApplicationOf(source ? source().Get() : nullptr), getFilePath()};
+  com::ComPtr<excel::_Application> app = source ? source() : nullptr;
+  if (!app) throw std::runtime_error(Gbk("没有打开的工作簿"));
+  return {workbook::Application(std::move(app)), getFilePath()};
 }
 
 }  // namespace

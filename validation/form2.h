@@ -12,7 +12,7 @@
 #include <optional>
 
 #include "com/com_ptr.h"
-#include "com/dispatch.h"
+#include "excel/com/excel.h"
 #include "platform/forms/client_dataset.h"
 #include "platform/forms/db_grid.h"
 #include "platform/forms/form.h"
@@ -22,7 +22,7 @@ namespace velmora {
 
 // Where a dialog created by the form dispatch finds its workbook: the
 // add-in's module-wide application reference, and the module directory.
-using ExcelSource = std::function<com::ComPtr<com::IDispatch>()>;
+using ExcelSource = std::function<com::ComPtr<excel::_Application>()>;
 
 // Registers TForm2 with the class registry (once; again changes nothing) and
 // keeps the source for the dialogs the registry creates.

@@ -2,18 +2,9 @@
 
 #include <stdexcept>
 
-#include "com/error_info.h"
 #include "platform/win/code_page.h"
 
 namespace velmora {
-
-workbook::Application ApplicationOf(com::IDispatch* excel_app) {
-  com::ComPtr<excel::_Application> app;
-  const com::HRESULT hr = excel_app ? excel_app->QueryInterface(excel::_Application::iid, app.PutVoid())
-                                    : com::E_POINTER;
-  if (com::FAILED(hr)) throw com::ComError(hr, u"The spreadsheet application is not available");
-  return workbook::Application(app);
-}
 
 workbook::Workbook ActiveWorkbookOf(const workbook::Application& excel) {
   std::optional<workbook::Workbook> book = excel.ActiveWorkbook();

@@ -5,8 +5,6 @@
 #include <string>
 
 #include "addin/workbook/excel_ops.h"
-#include "com/com_ptr.h"
-#include "com/dispatch.h"
 
 namespace velmora {
 
@@ -14,10 +12,6 @@ struct ValidationContext {
   workbook::Application excel;
   std::string directory;  // GBK, ending with "/"
 };
-
-// The application behind the add-in's module-wide reference (an IDispatch of
-// the spreadsheet's Application). Throws com::ComError when it is none.
-workbook::Application ApplicationOf(com::IDispatch* excel_app);
 
 // The active workbook; "没有打开的工作簿" (no open workbook) when there is none,
 // the error every step that needs one raises.
