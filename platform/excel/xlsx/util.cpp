@@ -237,7 +237,7 @@ xmlDoc* ParseXml(std::string_view bytes, const std::string& part_name) {
   xmlParserCtxt* ctxt = xmlNewParserCtxt();
   if (!ctxt) throw Error(ErrorKind::Io, "Out of memory while reading " + part_name + ".");
   xmlDoc* doc = xmlCtxtReadMemory(ctxt, bytes.data(), static_cast<int>(bytes.size()), part_name.c_str(), nullptr,
-                                  XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+                                  XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_COMPACT);
   std::string message;
   if (!doc || !ctxt->wellFormed) {
     const xmlError* e = xmlCtxtGetLastError(ctxt);
