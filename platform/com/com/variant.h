@@ -137,6 +137,9 @@ class Variant : public VARIANT {
   Variant(bool value) : Variant() { Set(VT_BOOL).boolVal = value ? VARIANT_TRUE : VARIANT_FALSE; }
   Variant(std::u16string_view text) : Variant() { Set(VT_BSTR).bstrVal = Bstr(text).Detach(); }
   Variant(const char16_t* text) : Variant(std::u16string_view(text ? text : u"")) {}
+  // A byte string has no encoding of its own: say FromAnsi or FromUtf8 (it
+  // would otherwise become the Boolean true).
+  Variant(const char*) = delete;
   Variant(Bstr&& text) : Variant() { Set(VT_BSTR).bstrVal = text.Detach(); }
   Variant(IDispatch* object);  // AddRefs
   Variant(IUnknown* object);   // AddRefs
