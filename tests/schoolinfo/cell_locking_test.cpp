@@ -6,6 +6,8 @@
 #include "addin/text/text_file.h"
 #include "addin/workbook/base_table.h"
 #include "com/error_info.h"
+#include "excel/fault.h"
+#include "excel/xlsx/model.h"
 #include "fixture.h"
 #include "schoolinfo/cell_locking.h"
 
@@ -173,4 +175,41 @@ TEST_F(Locking, MalformedListsStopWithTheSheetsProtected) {
     ExpectAllProtected(book);
   }
   EXPECT_THROW(SetCellsLockBiaoByFileName(app(), dir(), "missing.txt", LockMode::Lock), FileError);
+}
+
+// Every spreadsheet call of SetCellsLockBiao fails in turn: the error
+// reaches the caller, every sheet ends protected, and the workbook saved
+// afterwards can be read again.
+TEST_F(Locking, FaultSweep) {
+  WriteGbk("lsgxJ2_2ywjyxzf_1.txt", "J2_2|甲|20,3\r\nJ2_3|甲|20,3\r\n");
+  WriteGbk("lsgxJ2_1jnygzbczl_4.txt", "J2_2|乙|21,3\r\n");
+  const std::string info = "2010|11010800|21|414|20001|x|y|z";
+  {
+    workbook::Workbook book = OpenTemplateCopy(2, "clean.xls");
+    SetA40(book, info);
+    excel::fault::Clear();
+    SetCellsLockBiao(app(), dir(), 2);
+  }
+  const int calls = excel::fault::Calls();
+  ASSERT_GT(calls, 20);
+  for (int k = 1; k <= calls; ++k) {
+    const std::string name = "f" + std::to_string(k) + ".xls";
+    workbook::Workbook book = OpenTemplateCopy(2, name);
+    SetA40(book, info);
+    excel::fault::Clear();
+    excel::fault::Inject("*", k, static_cast<std::int32_t>(0x800A03EC), "injected failure");
+    std::string error;
+    try {
+      SetCellsLockBiao(app(), dir(), 2);
+    } catch (const std::exception& e) {
+      error = e.what();
+    }
+    const std::string failed = excel::fault::Trace().size() >= static_cast<std::size_t>(k) ? excel::fault::Trace()[k - 1] : "?";
+    excel::fault::Clear();
+    SCOPED_TRACE("call " + std::to_string(k) + ": " + failed);
+    EXPECT_NE(error.find("injected failure"), std::string::npos) << error;
+    ExpectAllProtected(book);
+    book.Save();
+    EXPECT_NO_THROW(xlsx::Workbook::Load(PathOf(name)));
+  }
 }
