@@ -32,6 +32,26 @@ grep -qxF "  E40 基表1.xls" "$tmp/out1" || fail "E40"
 [ "$(iconv -f GBK -t UTF-8 "$tmp/bin/info.txt" | tr -d "\r")" = "$a40" ] || fail "info.txt: $(iconv -f GBK -t UTF-8 "$tmp/bin/info.txt")"
 printf '%s\r\n' "$a40" | iconv -f UTF-8 -t GBK | cmp -s - "$tmp/bin/info.txt" || fail "info.txt is no single CR LF line"
 
+# Every header cell of the four sheets, and the lock list of base table 1
+# for an affiliation not beginning with 1 (lsgxJ1-2.txt: C12 of sheet 2
+# locked and grey, D11 of its sheet without grey).
+cell() {  # cell FILE SHEET REF -> "locked<TAB>fill n<TAB>text"
+  "$v" show "$1" --sheet "$2" | awk -v ref="$3" -F'\t' '$1 == "  " ref { print $2 "\t" $3 "\t" $4 }'
+}
+expect_text() {  # expect_text SHEET REF TEXT
+  local got
+  got=$(cell "$tmp/a.xls" "$1" "$2" | cut -f3)
+  [ "$got" = "$3" ] || fail "sheet $1 $2 holds '$got', not '$3'"
+}
+for spec in "1 C G N" "2 C F K" "3 C G M" "4 C F K"; do
+  set -- $spec
+  expect_text "$1" "$2"4 10712; expect_text "$1" "$3"4 秦川大学; expect_text "$1" "$4"4 地方教育部门办学
+  expect_text "$1" "$2"5 61011300; expect_text "$1" "$3"5 陕西省西安市雁塔区; expect_text "$1" "$4"5 大学
+done
+expect_text 1 N6 "$(date +%Y)-$(date +%-m)-$(date +%-d)"
+[ "$(cell "$tmp/a.xls" 2 C12 | cut -f1,2)" = "$(printf 'locked\tfill 15')" ] || fail "C12 of sheet 2: $(cell "$tmp/a.xls" 2 C12)"
+[ "$(cell "$tmp/a.xls" 2 D11 | cut -f2)" = "fill 0" ] || fail "D11 of sheet 2: $(cell "$tmp/a.xls" 2 D11)"
+
 # Again on it: starts from A40, the same kind is rewritten in place.
 "$v" school "$tmp/a.xls" --xxmc 秦川理工大学 >"$tmp/out2" || fail "the second run wrote nothing: $(cat "$tmp/out2")"
 grep -qF 'edit txtxxdm "10712"' "$tmp/out2" || fail "did not start from A40"
