@@ -441,3 +441,15 @@ TEST_F(Dialog, TheOpenWorkbookIsRewrittenOnlyForItsOwnKind) {
   EXPECT_EQ(U(open.Sheet(1).Text(4, 8)), "新名称");
   EXPECT_EQ(U(base_table::ReadCell(open.Sheet(1), base_table::kInfoStringCell)), "2010|61011300|21|611|60001|新名称|y|z");
 }
+
+TEST_F(Dialog, APickedSchoolWhoseAffiliationIsNotOfferedLeavesItUnselected) {
+  WriteGbk("xxinfo.txt", "11,611,61011300,60001,某小学,MXX,某局,某区\r\n");
+  auto form = Create();
+  form->btnXXSelect.Click();
+  form->xxdbgrd.UserDoubleClick(1);
+  EXPECT_EQ(form->txtxxdm.Text(), "60001");
+  EXPECT_EQ(Utf8(form->cblsgx.Items()), (std::vector<std::string>{"地方教育部门办学", "中央企业办学", "地方企业办学", "民办"}));
+  EXPECT_EQ(form->cblsgx.ItemIndex(), -1);
+  EXPECT_TRUE(form->cbxxlb.Items().empty());
+  EXPECT_EQ(U(form->txtzgbm.Text()), "某局");
+}
