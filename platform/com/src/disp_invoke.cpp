@@ -47,10 +47,21 @@ class SmallArray {
 
 bool IsMissing(const VARIANT& v) { return v.vt == VT_ERROR && v.scode == DISP_E_PARAMNOTFOUND; }
 
+// A VARIANT that is cleared when it goes, and costs nothing when it stays
+// empty (most slots do).
+struct Scratch : VARIANT {
+  Scratch() { vt = VT_EMPTY; }
+  ~Scratch() {
+    if (vt != VT_EMPTY) VariantClear(this);
+  }
+  Scratch(const Scratch&) = delete;
+  Scratch& operator=(const Scratch&) = delete;
+};
+
 // What one argument becomes for the call: the value passed and what has to
 // be released afterwards.
 struct Slot {
-  Variant temp;           // a coerced copy, or the storage for the retval
+  Scratch temp;             // a coerced copy, or the storage for the retval
   void* pointer = nullptr;  // a pointer passed as the argument
   IUnknown* release = nullptr;
   ~Slot() {
@@ -121,6 +132,7 @@ HRESULT Coerce(const ParamPlan& plan, VARIANT* arg, Slot* slot, void** value) {
 
 // Prepares the storage a retval parameter points at.
 void PrepareRetval(const ParamPlan& plan, Slot* slot, void** value) {
+  VariantInit(&slot->temp);
   switch (plan.kind) {
     case ParamPlan::PtrVariant: slot->pointer = &slot->temp; break;
     case ParamPlan::PtrArray: slot->temp.vt = VT_EMPTY; slot->pointer = &slot->temp.parray; break;
@@ -134,12 +146,12 @@ void TakeRetval(const ParamPlan& plan, Slot* slot, VARIANT* result) {
   VARIANT out;
   VariantInit(&out);
   switch (plan.kind) {
-    case ParamPlan::PtrVariant: out = slot->temp.Detach(); break;
+    case ParamPlan::PtrVariant: out = slot->temp; break;
     case ParamPlan::PtrArray: out.vt = static_cast<VARTYPE>(VT_ARRAY | plan.vt); out.parray = slot->temp.parray; slot->temp.parray = nullptr; break;
     case ParamPlan::PtrInterface: out.vt = plan.vt; out.punkVal = static_cast<IUnknown*>(slot->temp.byref); slot->temp.byref = nullptr; break;
     default: out.vt = plan.vt; out.llVal = slot->temp.llVal; slot->temp.llVal = 0; break;
   }
-  VariantInit(&slot->temp);
+  slot->temp.vt = VT_EMPTY;
   if (result) {
     VariantClear(result);
     *result = out;
@@ -242,7 +254,7 @@ HRESULT DispInvoke(void* instance, ITypeInfo* info, DISPID id, WORD flags, DISPP
 
   SmallArray<Slot, 16> slots(nparams);
   SmallArray<void*, 17> values(nparams + 1);
-  SmallArray<Variant, 16> stand_in(nparams);  // defaults and "missing" values
+  SmallArray<Scratch, 16> stand_in(nparams);  // defaults and "missing" values
   values[0] = &instance;
   for (std::size_t k = 0; k < nparams; ++k) {
     const ParamPlan& plan = f->plans[k];
@@ -256,7 +268,8 @@ HRESULT DispInvoke(void* instance, ITypeInfo* info, DISPID id, WORD flags, DISPP
       if (plan.has_default && e.paramdesc.pparamdescex) {
         VariantCopy(&stand_in[k], &e.paramdesc.pparamdescex->varDefaultValue);
       } else if (plan.optional && (plan.kind == ParamPlan::VariantValue || plan.kind == ParamPlan::PtrVariant)) {
-        stand_in[k] = Variant::Missing();
+        stand_in[k].vt = VT_ERROR;
+        stand_in[k].scode = DISP_E_PARAMNOTFOUND;
       } else {
         if (!given[k]) return DISP_E_BADPARAMCOUNT;
         if (arg_err) *arg_err = where[k];
@@ -287,7 +300,7 @@ HRESULT DispInvoke(void* instance, ITypeInfo* info, DISPID id, WORD flags, DISPP
     std::memcpy(&result->llVal, &rc, std::min(sizeof rc, sizeof result->llVal));
   }
   if (FAILED(hr)) {
-    if (f->retval_index >= 0) VariantInit(&slots[f->retval_index].temp);  // nothing was stored
+    if (f->retval_index >= 0) slots[f->retval_index].temp.vt = VT_EMPTY;  // nothing was stored
     if (!excep_info) return hr;
     FillException(hr, excep_info);
     return DISP_E_EXCEPTION;
