@@ -223,6 +223,8 @@ class IApplicationHost : public com::IUnknown {
 // A new application with no workbook open.
 com::ComPtr<_Application> CreateApplication();
 // The command bars get_CommandBars hands out (the Office layer makes them).
+// The application holds them until it goes; they must not hold the
+// application itself (that would keep both alive).
 HRESULT SetCommandBars(_Application* app, com::IDispatch* bars);
 // What PrintPreview shows: the handler runs modally and returns when the
 // preview is closed. Without one the preview returns at once.

@@ -1038,6 +1038,7 @@ class ApplicationObject final : public Automation<_Application, IApplicationHost
   ApplicationObject() : app_(std::make_shared<AppState>()) {}
   ~ApplicationObject() override {
     for (auto& b : app_->books) b->open = false;
+    app_->command_bars = nullptr;  // they may hold objects of this application
   }
 
   HRESULT get_ActiveWorkbook(_Workbook** book) override {
