@@ -12,6 +12,7 @@
 
 #include "com/auto_object.h"
 #include "com/connection_point.h"
+#include "com/registry.h"
 #include "com/safearray.h"
 #include "platform/win/code_page.h"
 #include "platform/win/library_loader.h"
@@ -311,5 +312,46 @@ TEST(ComTypeLibCompiler, ReportsFaultsWithTheirLine) {
     std::string text((std::istreambuf_iterator<char>(err)), std::istreambuf_iterator<char>());
     EXPECT_NE(text.find(c.message), std::string::npos) << text;
   }
+  std::filesystem::remove_all(dir);
+}
+
+TEST(ComTypeLib, ImportsAreResolvedThroughTheRegistry) {
+  auto dir = std::filesystem::temp_directory_path() / ("velcom-import-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  setenv("VELMORA_REGISTRY", (dir / "registry.xml").c_str(), 1);
+  const std::string importer = VELCOM_IMPORTER_TLB;
+  const CLSID imported = MakeGuid("{6F4E2B22-1D2C-4B3A-8E9F-0A1B2C3D4E5F}");
+  HRESULT hr;
+  // The Sample library (2.1) is not registered yet: the class cannot be described.
+  EXPECT_EQ(AutoClass::Load(importer, imported, u"Importer.Imported", &hr), nullptr);
+  EXPECT_EQ(hr, TYPE_E_LIBNOTREGISTERED);
+
+  ComPtr<ITypeLib> sample;
+  const std::string self = win::GetModuleFileName(reinterpret_cast<const void*>(&SampleClass));
+  ASSERT_EQ(LoadTypeLibFromFile(self, sample.Put()), S_OK);
+  ASSERT_EQ(RegisterTypeLib(sample.Get(), win::AnsiToWide(self).c_str(), nullptr), S_OK);
+  auto cls = AutoClass::Load(importer, imported, u"Importer.Imported", &hr);
+  ASSERT_EQ(hr, S_OK);
+  ASSERT_NE(cls, nullptr);
+  EXPECT_EQ(cls->default_iid, ISample::iid);
+
+  // An interface deriving from an imported one continues its vtable.
+  ComPtr<ITypeInfo> more;
+  ASSERT_EQ(cls->type_lib->GetTypeInfoOfGuid(MakeGuid("{6F4E2B21-1D2C-4B3A-8E9F-0A1B2C3D4E5F}"), more.Put()), S_OK);
+  FUNCDESC* fd = nullptr;
+  ASSERT_EQ(more->GetFuncDesc(0, &fd), S_OK);
+  EXPECT_EQ(fd->oVft, static_cast<short>((7 + 6) * sizeof(void*)));
+  OLECHAR* names[] = {const_cast<OLECHAR*>(u"more")};
+  DISPID id = 0;
+  EXPECT_EQ(more->GetIDsOfNames(names, 1, &id), S_OK);
+  EXPECT_EQ(id, 10);
+
+  // Unregistered again, the registry is as it was.
+  TLIBATTR* la = nullptr;
+  ASSERT_EQ(sample->GetLibAttr(&la), S_OK);
+  EXPECT_EQ(UnRegisterTypeLib(la->guid, la->wMajorVerNum, la->wMinorVerNum, la->lcid, la->syskind), S_OK);
+  registry::Tree tree;
+  ASSERT_EQ(registry::Read(&tree), S_OK);
+  EXPECT_TRUE(tree.classes_root.Empty());
   std::filesystem::remove_all(dir);
 }
