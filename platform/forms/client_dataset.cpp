@@ -115,10 +115,11 @@ void ClientDataSet::Post() {
     records_[*edited_] = std::move(edit_buffer_);
     stored = *edited_;
   }
+  const bool appended = !edited_;
   edit_buffer_.clear();
   edited_.reset();
   state_ = DataSetState::Browse;
-  Rebuild(stored);
+  appended ? AddToView(stored) : Rebuild(stored);
 }
 
 void ClientDataSet::Cancel() {
@@ -282,25 +283,45 @@ bool ClientDataSet::PassesFilter(std::size_t record) {
   return accept;
 }
 
+bool ClientDataSet::IndexLess(std::size_t a, std::size_t b) const {
+  static const std::string kNull;
+  auto value = [this](std::size_t record, std::size_t field) -> const std::string& {
+    const std::optional<std::string>& v = records_[record][field];
+    return v ? *v : kNull;
+  };
+  for (std::size_t field : index_fields_) {
+    if (int c = value(a, field).compare(value(b, field)); c != 0) return c < 0;
+  }
+  return false;
+}
+
 void ClientDataSet::Rebuild(std::optional<std::size_t> keep) {
   std::vector<std::size_t> view;
   for (std::size_t i = 0; i < records_.size(); ++i) {
     if (PassesFilter(i)) view.push_back(i);
   }
   if (!index_fields_.empty()) {
-    static const std::string kNull;
-    auto value = [this](std::size_t record, std::size_t field) -> const std::string& {
-      const std::optional<std::string>& v = records_[record][field];
-      return v ? *v : kNull;
-    };
-    std::stable_sort(view.begin(), view.end(), [&](std::size_t a, std::size_t b) {
-      for (std::size_t field : index_fields_) {
-        if (int c = value(a, field).compare(value(b, field)); c != 0) return c < 0;
-      }
-      return false;
-    });
+    std::stable_sort(view.begin(), view.end(), [this](std::size_t a, std::size_t b) { return IndexLess(a, b); });
   }
   view_ = std::move(view);
+  Seek(keep);
+}
+
+void ClientDataSet::AddToView(std::size_t record) {
+  if (!PassesFilter(record)) {
+    Seek(std::nullopt);
+    return;
+  }
+  // After every record that does not sort after it: the appending order among equal ones.
+  auto at = index_fields_.empty() ? view_.end()
+                                  : std::upper_bound(view_.begin(), view_.end(), record, [this](std::size_t a, std::size_t b) {
+                                      return IndexLess(a, b);
+                                    });
+  view_.insert(at, record);
+  Seek(record);
+}
+
+void ClientDataSet::Seek(std::optional<std::size_t> keep) {
   auto found = keep ? std::find(view_.begin(), view_.end(), *keep) : view_.end();
   if (found != view_.end()) {
     position_ = static_cast<std::size_t>(found - view_.begin());

@@ -128,6 +128,12 @@ class ClientDataSet : public Component {
   // Rebuilds the view; the cursor stays on the record at the given index of
   // records_ when it is still in the view, else goes to the first record.
   void Rebuild(std::optional<std::size_t> keep);
+  // Puts a record just appended into the view, where the index sorts it.
+  void AddToView(std::size_t record);
+  // Makes the record at that index of records_ current, or the first one
+  // when it is not in the view.
+  void Seek(std::optional<std::size_t> record);
+  bool IndexLess(std::size_t a, std::size_t b) const;
   bool PassesFilter(std::size_t record);
   std::optional<std::size_t> CurrentIndex() const;
 

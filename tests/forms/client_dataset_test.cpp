@@ -125,6 +125,21 @@ TEST_F(FormsSchoolList, AnIndexSortsByByteOrderAndKeepsTheAppendingOrderAmongEqu
   EXPECT_THROW(list.SetIndexFieldNames("nosuchfield"), Error);
 }
 
+TEST_F(FormsSchoolList, RecordsAppendedUnderAnIndexAndAFilterGoWhereARebuildPutsThem) {
+  list.SetIndexFieldNames("dqdm");
+  list.SetFilter("xxdm = '1*'");
+  list.SetFiltered(true);
+  list.AppendRecord({"11010800", "19999", "x"});
+  EXPECT_EQ(list.FieldByName("xxdm").AsString(), "19999");  // the new record is current
+  list.AppendRecord({"00000000", "18888", "x"});
+  list.AppendRecord({"65530000", "27777", "x"});  // filtered out
+  list.AppendRecord({"23270100", "16666", "x"});
+  const std::vector<std::string> expected{"18888", "10001", "12345", "19999", "16666", "12046"};
+  EXPECT_EQ(Codes(), expected);
+  list.SetIndexFieldNames("dqdm");  // sorted again from scratch
+  EXPECT_EQ(Codes(), expected);
+}
+
 TEST(FormsClientDataSet, TheResultListSortsMandatoryRowsFirst) {
   ClientDataSet results;
   results.AddFieldDef(G("校验类型"), 20);
