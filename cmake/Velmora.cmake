@@ -8,10 +8,13 @@ function(velmora_test name)
   add_executable(${name} ${ARG_SOURCES} ${ARG_UNPARSED_ARGUMENTS})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  # Where the shipped files and the sources are, for tests that read them.
+  target_compile_definitions(${name} PRIVATE
+    VELMORA_TEST_BIN_DIR="${VELMORA_BIN_DIR}" VELMORA_TEST_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
   include(GoogleTest)
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests
-    PROPERTIES ENVIRONMENT "VELMORA_BIN_DIR=${VELMORA_BIN_DIR};VELMORA_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
+    PROPERTIES ENVIRONMENT "VELMORA_BIN_DIR=${VELMORA_BIN_DIR}"
     DISCOVERY_TIMEOUT 60)
 endfunction()
 
