@@ -16,7 +16,8 @@ namespace velmora {
 namespace {
 
 const std::string& Item(const std::vector<std::string>& items, std::size_t index) {
-  if (index >= items.size()) throw std::out_of_range("List index out of bounds (" + std::to_string(index) + ")");
+  if (index >= items.size())
+    throw std::out_of_range("List index out of bounds (" + std::to_string(index) + ")");
   return items[index];
 }
 
@@ -64,8 +65,8 @@ std::vector<LockListStep> LockListsFor(int table, const LockKeys& k) {
       add(prefix({"931", "932", "933", "934"}), "lsgxJ2_1dxxzxybczl_6.txt", Unlock);
       break;
     case 3:
-      add(k.region_prefix == "6553" && (k.category_first == "6" || prefix({"413", "414"})), "_1J3_2_btywjyxzf.txt",
-          Lock);
+      add(k.region_prefix == "6553" && (k.category_first == "6" || prefix({"413", "414"})),
+          "_1J3_2_btywjyxzf.txt", Lock);
       add(k.lsgx_first == "1", "_2J3_2_lszydbtdfjyfj.txt", Lock);
       add(prefix({"412"}), "_3J3_1_gdxxbczl.txt", Unlock);
       add(prefix({"414"}), "_4J3_1_wzbczl.txt", Unlock);
@@ -116,11 +117,12 @@ void SetCellsLockBiaoByFileName(const workbook::Application& excel, const std::s
   book->Sheet(base_table::kFirstSheet).Select();
 }
 
-void SetCellsLockBiao(const workbook::Application& excel, const std::string& module_dir, int table) {
+void SetCellsLockBiao(const workbook::Application& excel, const std::string& module_dir,
+                      int table) {
   std::optional<workbook::Workbook> book = excel.ActiveWorkbook();
   if (!book) return;
-  const LockKeys keys =
-      DeriveLockKeys(base_table::ReadCell(book->Sheet(base_table::kFirstSheet), base_table::kInfoStringCell));
+  const LockKeys keys = DeriveLockKeys(
+      base_table::ReadCell(book->Sheet(base_table::kFirstSheet), base_table::kInfoStringCell));
   for (const LockListStep& step : LockListsFor(table, keys))
     SetCellsLockBiaoByFileName(excel, module_dir, step.file, step.mode, step.table1);
 }

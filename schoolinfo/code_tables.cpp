@@ -12,12 +12,17 @@ namespace velmora {
 
 using schoolinfo::G;
 
-std::unique_ptr<forms::ClientDataSet> CodeTables::Load(const char* data_file, const char* transformation_file) const {
+std::unique_ptr<forms::ClientDataSet> CodeTables::Load(const char* data_file,
+                                                       const char* transformation_file) const {
   return forms::TransformXmlFile(dir_ + data_file, dir_ + transformation_file);
 }
 
-std::unique_ptr<forms::ClientDataSet> CodeTables::GetLsgx() const { return Load("lsgx.xml", "Tolsgx.xtr"); }
-std::unique_ptr<forms::ClientDataSet> CodeTables::GetXxlb() const { return Load("xxlb.xml", "Toxxlb.xtr"); }
+std::unique_ptr<forms::ClientDataSet> CodeTables::GetLsgx() const {
+  return Load("lsgx.xml", "Tolsgx.xtr");
+}
+std::unique_ptr<forms::ClientDataSet> CodeTables::GetXxlb() const {
+  return Load("xxlb.xml", "Toxxlb.xtr");
+}
 std::unique_ptr<forms::ClientDataSet> CodeTables::GetXxlbLsgx() const {
   return Load("xxlblsgx.xml", "Toxxlblsgx.xtr");
 }
@@ -35,8 +40,8 @@ std::string Field(const forms::ClientDataSet& table, const char* name) {
 
 // The result field of the first (or the last) row whose key field, trimmed
 // when asked, equals the key.
-std::string Lookup(forms::ClientDataSet& table, const char* key_field, std::string_view key, bool trim,
-                   const char* result_field, bool last) {
+std::string Lookup(forms::ClientDataSet& table, const char* key_field, std::string_view key,
+                   bool trim, const char* result_field, bool last) {
   std::string found;
   bool any = false;
   ForEachRow(table, [&] {
@@ -54,7 +59,9 @@ void AddOnce(std::vector<std::string>& items, std::string item) {
   if (std::find(items.begin(), items.end(), item) == items.end()) items.push_back(std::move(item));
 }
 
-bool BeginsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
+bool BeginsWith(std::string_view text, std::string_view prefix) {
+  return text.substr(0, prefix.size()) == prefix;
+}
 
 std::string_view TrimLeft(std::string_view text) {
   std::size_t pos = 0;
@@ -94,12 +101,14 @@ std::vector<std::string> CodeTables::XxlbNames(std::string_view start) const {
   auto table = GetXxlb();
   std::vector<std::string> names;
   ForEachRow(*table, [&] {
-    if (start.empty() || Field(*table, "PSTARTWITH") == start) names.push_back(Field(*table, "PLBMC"));
+    if (start.empty() || Field(*table, "PSTARTWITH") == start)
+      names.push_back(Field(*table, "PLBMC"));
   });
   return names;
 }
 
-std::vector<std::string> CodeTables::LsgxChoices(std::string_view first, std::string_view dqdm) const {
+std::vector<std::string> CodeTables::LsgxChoices(std::string_view first,
+                                                 std::string_view dqdm) const {
   auto table = GetXxlbLsgx();
   std::vector<std::string> names;
   if (first.empty()) {
@@ -109,7 +118,8 @@ std::vector<std::string> CodeTables::LsgxChoices(std::string_view first, std::st
   const std::string central_enterprise = G("中央企业办学");
   if (table->RecordCount() > 0) {
     if (dqdm.size() > 3 && BeginsWith(dqdm, "6553")) return {central_enterprise};
-    if (dqdm.size() > 5 && BeginsWith(dqdm, "232701")) return {central_enterprise, G("地方教育部门办学")};
+    if (dqdm.size() > 5 && BeginsWith(dqdm, "232701"))
+      return {central_enterprise, G("地方教育部门办学")};
   }
   ForEachRow(*table, [&] {
     if (Field(*table, "PXXDMSW") == first) AddOnce(names, Field(*table, "PLSGXMC"));

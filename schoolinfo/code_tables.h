@@ -55,7 +55,8 @@ class CodeTables {
   std::string GetWhichJiBiao(std::string_view xxdm, std::string_view lsgx_name) const;
 
  private:
-  std::unique_ptr<forms::ClientDataSet> Load(const char* data_file, const char* transformation_file) const;
+  std::unique_ptr<forms::ClientDataSet> Load(const char* data_file,
+                                             const char* transformation_file) const;
   std::string dir_;
 };
 

@@ -6,11 +6,13 @@
 
 namespace velmora {
 
-std::string GetXXInfo(const std::optional<workbook::Application>& excel, const std::string& module_dir) {
+std::string GetXXInfo(const std::optional<workbook::Application>& excel,
+                      const std::string& module_dir) {
   if (!excel) return {};
   std::optional<workbook::Workbook> book = excel->ActiveWorkbook();
   if (!book) return {};
-  std::string a40 = base_table::ReadCell(book->Sheet(base_table::kFirstSheet), base_table::kInfoStringCell);
+  std::string a40 =
+      base_table::ReadCell(book->Sheet(base_table::kFirstSheet), base_table::kInfoStringCell);
   if (!a40.empty()) return a40;
   const std::string path = module_dir + kInfoFileName;
   if (!win::FileExists(path)) return {};

@@ -17,7 +17,8 @@ inline constexpr char kInfoFileName[] = "info.txt";
 // first sheet when it is not empty; else the first line of "info.txt" in
 // module_dir when there is one; else the empty text. Errors from Excel
 // while reading A40 travel on.
-std::string GetXXInfo(const std::optional<workbook::Application>& excel, const std::string& module_dir);
+std::string GetXXInfo(const std::optional<workbook::Application>& excel,
+                      const std::string& module_dir);
 
 // Replaces "info.txt" in module_dir by the one line (created when missing).
 // Throws FileError.

@@ -24,13 +24,15 @@ template <class F>
 void Register(const char* name, const SchoolInfoEnvironment& environment) {
   if (forms::FindClass(name)) return;
   forms::RegisterClass(forms::ComponentClass{name, typeid(F), true, [environment] {
-                                               return std::unique_ptr<forms::Component>(std::make_unique<F>(environment));
+                                               return std::unique_ptr<forms::Component>(
+                                                   std::make_unique<F>(environment));
                                              }});
 }
 
 template <class F>
 void Unregister(const char* name) {
-  if (const auto* found = forms::FindClass(name); found && found->type == typeid(F)) forms::UnregisterClass(name);
+  if (const auto* found = forms::FindClass(name); found && found->type == typeid(F))
+    forms::UnregisterClass(name);
 }
 
 }  // namespace

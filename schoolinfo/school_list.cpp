@@ -14,7 +14,7 @@ namespace {
 const struct {
   const char* name;
   int size;
-} kFields[] = {{"lsgx", 500}, {"xxlb", 500}, {"dqdm", 20},   {"xxdm", 500},
+} kFields[] = {{"lsgx", 500}, {"xxlb", 500},  {"dqdm", 20},  {"xxdm", 500},
                {"xxmc", 500}, {"pyszm", 500}, {"zgbm", 500}, {"dqmc", 500}};
 
 }  // namespace

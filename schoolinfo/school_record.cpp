@@ -22,7 +22,8 @@ std::string InfoString(const XXInfoRecord& r, std::string_view lsgxdm, std::stri
 namespace {
 
 const std::string& Item(const std::vector<std::string>& items, std::size_t index) {
-  if (index >= items.size()) throw std::out_of_range("List index out of bounds (" + std::to_string(index) + ")");
+  if (index >= items.size())
+    throw std::out_of_range("List index out of bounds (" + std::to_string(index) + ")");
   return items[index];
 }
 
@@ -52,8 +53,9 @@ bool CorruptsInfoString(std::string_view value) {
 }  // namespace
 
 std::optional<std::string> CheckInfoMessage(const XXInfoRecord& r) {
-  const std::string year = Trim(r.year), xxdm = Trim(r.xxdm), xxmc = Trim(r.xxmc), dqdm = Trim(r.dqdm),
-                    lsgx = Trim(r.lsgx), xxlb = Trim(r.xxlb), zgbm = Trim(r.zgbm);
+  const std::string year = Trim(r.year), xxdm = Trim(r.xxdm), xxmc = Trim(r.xxmc),
+                    dqdm = Trim(r.dqdm), lsgx = Trim(r.lsgx), xxlb = Trim(r.xxlb),
+                    zgbm = Trim(r.zgbm);
   if (year.empty()) return G("填报年份不允许为空！");
   if (TextToInt(year) <= 2008) return G("填报年份应大于2008！");
   if (xxdm.empty()) return G("学校代码不允许为空！");

@@ -26,7 +26,8 @@ struct XXInfoRecord {
 
 // The information string of the record, with the affiliation and category
 // codes looked up by the caller. Values go in untrimmed.
-std::string InfoString(const XXInfoRecord& record, std::string_view lsgxdm, std::string_view xxlbdm);
+std::string InfoString(const XXInfoRecord& record, std::string_view lsgxdm,
+                       std::string_view xxlbdm);
 
 // What reading an information string back gives the dialog; every value trimmed.
 struct StoredInfo {

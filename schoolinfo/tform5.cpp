@@ -38,8 +38,9 @@ TForm5::TForm5(SchoolInfoEnvironment environment)
     const char* title;
     int width;
     bool visible;
-  } columns[] = {{"dqdm", "地区代码", 64, true}, {"xxmc", "学校名称", 280, true}, {"xxdm", "xxdm", 64, false},
-                 {"lsgx", "lsgx", 64, false},    {"xxlb", "xxlb", 64, false},      {"zgbm", "zgbm", 64, false},
+  } columns[] = {{"dqdm", "地区代码", 64, true}, {"xxmc", "学校名称", 280, true},
+                 {"xxdm", "xxdm", 64, false},    {"lsgx", "lsgx", 64, false},
+                 {"xxlb", "xxlb", 64, false},    {"zgbm", "zgbm", 64, false},
                  {"pyszm", "pyszm", 64, false}};
   for (const auto& c : columns) {
     forms::Column column;

@@ -20,7 +20,8 @@ using schoolinfo::G;
 
 namespace {
 
-forms::Label& AddLabel(forms::Form& form, const char* caption, int left, int top, forms::Control* parent = nullptr) {
+forms::Label& AddLabel(forms::Form& form, const char* caption, int left, int top,
+                       forms::Control* parent = nullptr) {
   forms::Label& label = form.Add<forms::Label>("", parent);
   label.Caption = G(caption);
   label.Left = left;
@@ -79,8 +80,8 @@ Txxinfo::Txxinfo(SchoolInfoEnvironment environment)
   const struct {
     forms::Control& control;
     const char* label;
-  } rows[] = {{txtYear, "填报年份："}, {txtxxdm, "学校代码："},  {txtxxname, "学校名称："},
-              {txtdqdm, "地区代码："}, {txtdqmc, "地区名称："},  {cblsgx, "隶属关系："},
+  } rows[] = {{txtYear, "填报年份："}, {txtxxdm, "学校代码："}, {txtxxname, "学校名称："},
+              {txtdqdm, "地区代码："}, {txtdqmc, "地区名称："}, {cblsgx, "隶属关系："},
               {cbxxlb, "学校类别："},  {txtzgbm, "主管部门："}};
   int tab = 0;
   for (const auto& row : rows) {
@@ -118,8 +119,9 @@ Txxinfo::Txxinfo(SchoolInfoEnvironment environment)
     const char* title;
     int width;
     bool visible;
-  } columns[] = {{"dqdm", "地区代码", 61, true}, {"xxdm", "学校代码", 56, true}, {"xxmc", "学校名称", 241, true},
-                 {"lsgx", "lsgx", 64, false},    {"xxlb", "xxlb", 64, false},    {"zgbm", "zgbm", 64, false},
+  } columns[] = {{"dqdm", "地区代码", 61, true},  {"xxdm", "学校代码", 56, true},
+                 {"xxmc", "学校名称", 241, true}, {"lsgx", "lsgx", 64, false},
+                 {"xxlb", "xxlb", 64, false},     {"zgbm", "zgbm", 64, false},
                  {"pyszm", "pyszm", 64, false}};
   for (const auto& c : columns) {
     forms::Column column;
@@ -205,10 +207,13 @@ XXInfoRecord Txxinfo::Record() const {
 
 std::string Txxinfo::GetXXinfoString() const {
   const XXInfoRecord record = Record();
-  return InfoString(record, tables_.GetLsgxdmByName(Trim(record.lsgx)), tables_.GetXxlbdmByName(Trim(record.xxlb)));
+  return InfoString(record, tables_.GetLsgxdmByName(Trim(record.lsgx)),
+                    tables_.GetXxlbdmByName(Trim(record.xxlb)));
 }
 
-std::string Txxinfo::GetXXInfo() const { return velmora::GetXXInfo(Excel(), environment_.module_dir); }
+std::string Txxinfo::GetXXInfo() const {
+  return velmora::GetXXInfo(Excel(), environment_.module_dir);
+}
 
 bool Txxinfo::CheckInfo() const {
   if (std::optional<std::string> message = CheckInfoMessage(Record())) {
@@ -235,7 +240,9 @@ void Txxinfo::Setxxlbbylsgxandfirstchar(std::string_view lsgx_name, std::string_
   cbxxlb.SetItems(tables_.XxlbChoices(lsgx_name, first, txtdqdm.Text()));
 }
 
-std::string Txxinfo::GetWhichJiBiao() const { return tables_.GetWhichJiBiao(txtxxdm.Text(), cblsgx.Text()); }
+std::string Txxinfo::GetWhichJiBiao() const {
+  return tables_.GetWhichJiBiao(txtxxdm.Text(), cblsgx.Text());
+}
 
 // ---------------------------------------------------------------- handlers
 
@@ -243,7 +250,9 @@ void Txxinfo::txtYearKeyPress(forms::Component&, char& key) { KeepDigitsAndDot(k
 void Txxinfo::txtdqdmKeyPress(forms::Component&, char& key) { KeepDigitsAndDot(key); }
 void Txxinfo::txtxxdmChange(forms::Component&) { Setlsgxbyfirstchar(FirstOfSchoolCode()); }
 void Txxinfo::txtdqdmChange(forms::Component&) { Setlsgxbyfirstchar(FirstOfSchoolCode()); }
-void Txxinfo::cblsgxChange(forms::Component&) { Setxxlbbylsgxandfirstchar(cblsgx.Text(), FirstOfSchoolCode()); }
+void Txxinfo::cblsgxChange(forms::Component&) {
+  Setxxlbbylsgxandfirstchar(cblsgx.Text(), FirstOfSchoolCode());
+}
 
 void Txxinfo::btnXXSelectClick(forms::Component&) {
   pnl1.Visible = true;
@@ -257,7 +266,8 @@ void Txxinfo::edt2KeyUp(forms::Component&, std::uint16_t&, unsigned) { FilterXX(
 // ---------------------------------------------------------------- the picker
 
 void Txxinfo::BindXXinfo() {
-  std::unique_ptr<forms::ClientDataSet> table = LoadSchoolList(environment_.module_dir + kSchoolListFileName);
+  std::unique_ptr<forms::ClientDataSet> table =
+      LoadSchoolList(environment_.module_dir + kSchoolListFileName);
   table->OnFilterRecord = Bind(*this, &Txxinfo::mydatasetFilterRecord);
   dsxxinfo.DataSet = table.get();
   mydataset_ = std::move(table);
@@ -296,8 +306,9 @@ void Txxinfo::xxdbgrdDblClick(forms::Component&) {
   pnl1.Visible = false;
   // Read the row first: the rules below reload tables, never this one, but
   // the values are taken as they were when the user double-clicked.
-  const std::string dqdm = field("dqdm"), xxdm = field("xxdm"), xxmc = field("xxmc"), lsgx = field("lsgx"),
-                    xxlb = field("xxlb"), dqmc = field("dqmc"), zgbm = field("zgbm");
+  const std::string dqdm = field("dqdm"), xxdm = field("xxdm"), xxmc = field("xxmc"),
+                    lsgx = field("lsgx"), xxlb = field("xxlb"), dqmc = field("dqmc"),
+                    zgbm = field("zgbm");
   txtdqdm.SetText(dqdm);
   txtxxdm.SetText(xxdm);
   txtxxname.SetText(xxmc);
@@ -326,17 +337,21 @@ void Txxinfo::btnokClick(forms::Component&) {
 
 // ---------------------------------------------------------------- workbook generation
 
-const workbook::Application& Txxinfo::RequireExcel(std::optional<workbook::Application>& excel) const {
+const workbook::Application& Txxinfo::RequireExcel(
+    std::optional<workbook::Application>& excel) const {
   excel = Excel();
   if (!excel) throw std::runtime_error("Excel is not running");
   return *excel;
 }
 
 HeaderTexts Txxinfo::Headers() const {
-  return {txtxxdm.Text(), txtxxname.Text(), cblsgx.Text(), txtdqdm.Text(), txtdqmc.Text(), cbxxlb.Text()};
+  return {txtxxdm.Text(), txtxxname.Text(), cblsgx.Text(),
+          txtdqdm.Text(), txtdqmc.Text(),   cbxxlb.Text()};
 }
 
-std::string Txxinfo::Today() const { return environment_.today ? environment_.today() : TodayShortDate(); }
+std::string Txxinfo::Today() const {
+  return environment_.today ? environment_.today() : TodayShortDate();
+}
 
 bool Txxinfo::CheckIsEdit() const { return velmora::CheckIsEdit(Excel(), GetWhichJiBiao()); }
 
@@ -344,19 +359,21 @@ void Txxinfo::ShowFileSaveDialog(const std::string& template_name) {
   SaveDialog1.Filter = "*.XLS|*.XLS";
   SaveDialog1.DefaultExt = "XLS";
   SaveDialog1.Title = G("选择基表存放路径");
-  SaveDialog1.FileName = txtYear.Text() + "_" + txtxxdm.Text() + "_" + txtdqdm.Text() + "_" + template_name;
+  SaveDialog1.FileName =
+      txtYear.Text() + "_" + txtxxdm.Text() + "_" + txtdqdm.Text() + "_" + template_name;
   if (!SaveDialog1.Execute()) return;
   const std::string target = SaveDialog1.FileName;
   // A school's filled-in return is never replaced without asking.
   if (win::FileExists(target) &&
-      win::MessageBox(target + G(" 已存在。\n要替换它吗？"), SaveDialog1.Title, win::MB_YESNO | win::MB_ICONWARNING) !=
-          win::IDYES)
+      win::MessageBox(target + G(" 已存在。\n要替换它吗？"), SaveDialog1.Title,
+                      win::MB_YESNO | win::MB_ICONWARNING) != win::IDYES)
     return;
   const std::string source =
-      environment_.module_dir + base_table::TemplateFile(base_table::KindOfTemplateName(template_name));
+      environment_.module_dir +
+      base_table::TemplateFile(base_table::KindOfTemplateName(template_name));
   if (!win::CopyFile(source, target, false)) {
-    win::MessageBox(G("无法由模板“") + win::ExtractFileName(source) + G("”生成基表“") + target + G("”：") +
-                        G(win::GetLastErrorText()),
+    win::MessageBox(G("无法由模板“") + win::ExtractFileName(source) + G("”生成基表“") + target +
+                        G("”：") + G(win::GetLastErrorText()),
                     forms::ApplicationTitle(), win::MB_OK | win::MB_ICONERROR);
     return;
   }
@@ -378,11 +395,12 @@ bool Txxinfo::OpenExcel(const std::string& file_name) {
 
 void Txxinfo::SetXXinfoOnExcel() {
   std::optional<workbook::Application> excel;
-  const WriteOutcome outcome =
-      velmora::SetXXinfoOnExcel(RequireExcel(excel), environment_.module_dir,
-                                {GetXXinfoString(), GetWhichJiBiao(), txtYear.Text()}, Headers(), Today());
+  const WriteOutcome outcome = velmora::SetXXinfoOnExcel(
+      RequireExcel(excel), environment_.module_dir,
+      {GetXXinfoString(), GetWhichJiBiao(), txtYear.Text()}, Headers(), Today());
   if (outcome == WriteOutcome::Written)
-    if (std::optional<workbook::Workbook> book = excel->ActiveWorkbook()) written_workbook_ = book->FullName();
+    if (std::optional<workbook::Workbook> book = excel->ActiveWorkbook())
+      written_workbook_ = book->FullName();
 }
 
 void Txxinfo::SetXXinfoTitleOnExcel() {

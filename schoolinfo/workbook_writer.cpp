@@ -24,13 +24,18 @@ std::string TodayShortDate() {
 }
 
 HeaderColumns HeaderColumnsOf(Kind kind, int sheet) {
-  constexpr int C = 3, D = 4, F = 6, G = 7, H = 8, I = 9, J = 10, K = 11, M = 13, N = 14, O = 15, Q = 17;
+  constexpr int C = 3, D = 4, F = 6, G = 7, H = 8, I = 9, J = 10, K = 11, M = 13, N = 14, O = 15,
+                Q = 17;
   if (sheet == 1) {
     switch (kind) {
-      case Kind::One: return {C, G, N};
-      case Kind::Two: return {D, H, O};
-      case Kind::Three: return {C, I, Q};
-      case Kind::None: break;
+      case Kind::One:
+        return {C, G, N};
+      case Kind::Two:
+        return {D, H, O};
+      case Kind::Three:
+        return {C, I, Q};
+      case Kind::None:
+        break;
     }
     return {};
   }
@@ -63,27 +68,31 @@ void SetXXinfoTitleOnExcel(const workbook::Application& excel, const std::string
                            const HeaderTexts& texts, std::string_view date) {
   std::optional<workbook::Workbook> book = excel.ActiveWorkbook();
   if (!book) return;
-  const std::string e40 = Trim(base_table::ReadCell(book->Sheet(base_table::kFirstSheet), base_table::kTemplateNameCell));
+  const std::string e40 = Trim(
+      base_table::ReadCell(book->Sheet(base_table::kFirstSheet), base_table::kTemplateNameCell));
   const Kind kind = base_table::KindOfTemplateName(e40);
   if (kind == Kind::None) return;
   SetJiBiaoXXInfoOnExcel(excel, kind, texts, date);
   SetCellsLockBiao(excel, module_dir, static_cast<int>(kind));
   const int last_column = kind == Kind::One ? 4 : kind == Kind::Two ? 5 : 6;
   const int first_column = kind == Kind::Two ? 4 : 3;
-  workbook::Range range = book->Sheet(base_table::kFirstSheet).Between(6, first_column, 6, last_column);
+  workbook::Range range =
+      book->Sheet(base_table::kFirstSheet).Between(6, first_column, 6, last_column);
   range.Select();
   range.Activate();
 }
 
 WriteOutcome SetXXinfoOnExcel(const workbook::Application& excel, const std::string& module_dir,
-                              const WorkbookInfo& info, const HeaderTexts& texts, std::string_view date) {
+                              const WorkbookInfo& info, const HeaderTexts& texts,
+                              std::string_view date) {
   std::optional<workbook::Workbook> book = excel.ActiveWorkbook();
   if (!book) return WriteOutcome::Written;
   workbook::Worksheet first = book->Sheet(base_table::kFirstSheet);
   book->Save();
   if (!Trim(base_table::ReadCell(first, base_table::kInfoStringCell)).empty() &&
       Trim(base_table::ReadCell(first, base_table::kYearCell)) != base_table::kYear) {
-    win::MessageBox(schoolinfo::G("请打开2010简易版文件进行修改"), schoolinfo::G("提示"), win::MB_OK);
+    win::MessageBox(schoolinfo::G("请打开2010简易版文件进行修改"), schoolinfo::G("提示"),
+                    win::MB_OK);
     return WriteOutcome::WrongEdition;
   }
   base_table::WriteCell(first, base_table::kInfoStringCell, info.info_string);
@@ -98,11 +107,13 @@ WriteOutcome SetXXinfoOnExcel(const workbook::Application& excel, const std::str
   return WriteOutcome::Written;
 }
 
-bool CheckIsEdit(const std::optional<workbook::Application>& excel, std::string_view template_name) {
+bool CheckIsEdit(const std::optional<workbook::Application>& excel,
+                 std::string_view template_name) {
   if (!excel) return false;
   std::optional<workbook::Workbook> book = excel->ActiveWorkbook();
   if (!book) return false;
-  const std::string e40 = base_table::ReadCell(book->Sheet(base_table::kFirstSheet), base_table::kTemplateNameCell);
+  const std::string e40 =
+      base_table::ReadCell(book->Sheet(base_table::kFirstSheet), base_table::kTemplateNameCell);
   if (Trim(e40).empty()) return false;
   return e40 == template_name;
 }

@@ -34,8 +34,8 @@ HeaderColumns HeaderColumnsOf(base_table::Kind kind, int sheet);
 // affiliation, region code, region name, category; on sheet 1 the date
 // last), protect with the standard options and EnableSelection 1; then save.
 // A failure protects the sheet again and goes on.
-void SetJiBiaoXXInfoOnExcel(const workbook::Application& excel, base_table::Kind kind, const HeaderTexts& texts,
-                            std::string_view date);
+void SetJiBiaoXXInfoOnExcel(const workbook::Application& excel, base_table::Kind kind,
+                            const HeaderTexts& texts, std::string_view date);
 
 // E40 of the first sheet, trimmed, names the kind: its header writer, the
 // cell locking for that table and the first selection (C6:D6, D6:E6 or
@@ -59,7 +59,8 @@ enum class WriteOutcome { Written, WrongEdition };
 // on) and replaces "info.txt". Other errors travel on. With no active
 // workbook, nothing happens.
 WriteOutcome SetXXinfoOnExcel(const workbook::Application& excel, const std::string& module_dir,
-                              const WorkbookInfo& info, const HeaderTexts& texts, std::string_view date);
+                              const WorkbookInfo& info, const HeaderTexts& texts,
+                              std::string_view date);
 
 // True when the active workbook's E40 is not empty after trimming and,
 // untrimmed, equals the template name.

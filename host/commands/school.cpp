@@ -61,8 +61,8 @@ int School(const SchoolOptions& options) {
     try {
       excel.Open(win::Utf8ToAnsi(options.file));
     } catch (const std::exception& error) {
-      std::cerr << "velmora school: " << options.file << " cannot be opened: " << win::AnsiToUtf8(error.what())
-                << "\n";
+      std::cerr << "velmora school: " << options.file
+                << " cannot be opened: " << win::AnsiToUtf8(error.what()) << "\n";
       return 2;
     }
   }
@@ -71,7 +71,8 @@ int School(const SchoolOptions& options) {
   environment.module_dir = getFilePath();
   auto dialog = forms::CreateForm<Txxinfo>(environment);
   dialog->ShowModal();
-  if (driver->PendingAnswers() > 0) std::cout << driver->PendingAnswers() << " answers left unused\n";
+  if (driver->PendingAnswers() > 0)
+    std::cout << driver->PendingAnswers() << " answers left unused\n";
 
   if (dialog->WrittenWorkbook().empty()) {
     std::cout << "no workbook written\n";
@@ -86,9 +87,12 @@ int School(const SchoolOptions& options) {
     book->Save();
     const workbook::Worksheet first = book->Sheet(base_table::kFirstSheet);
     std::cout << "wrote " << win::AnsiToUtf8(book->FullName()) << "\n"
-              << "  A40 " << win::AnsiToUtf8(base_table::ReadCell(first, base_table::kInfoStringCell)) << "\n"
-              << "  E40 " << win::AnsiToUtf8(base_table::ReadCell(first, base_table::kTemplateNameCell)) << "\n"
-              << "  T40 " << win::AnsiToUtf8(base_table::ReadCell(first, base_table::kYearCell)) << "\n";
+              << "  A40 "
+              << win::AnsiToUtf8(base_table::ReadCell(first, base_table::kInfoStringCell)) << "\n"
+              << "  E40 "
+              << win::AnsiToUtf8(base_table::ReadCell(first, base_table::kTemplateNameCell)) << "\n"
+              << "  T40 " << win::AnsiToUtf8(base_table::ReadCell(first, base_table::kYearCell))
+              << "\n";
   } catch (const std::exception& error) {
     std::cerr << "velmora school: " << win::AnsiToUtf8(error.what()) << "\n";
     return 2;
@@ -96,22 +100,27 @@ int School(const SchoolOptions& options) {
   return 0;
 }
 
-const Registration school{"school", [](CLI::App& app) {
-  auto* cmd = app.add_subcommand("school", "Set the school information: the school information dialog, answered by the options");
-  static SchoolOptions o;
-  cmd->add_option("file", o.file, "The workbook open in the spreadsheet (.xlsx, any extension)");
-  cmd->add_option("--pick", o.pick, "Pick the school with this code from the school list");
-  cmd->add_option("--xxdm", o.xxdm, "School code (学校代码)");
-  cmd->add_option("--xxmc", o.xxmc, "School name (学校名称)");
-  cmd->add_option("--dqdm", o.dqdm, "Region code (地区代码)");
-  cmd->add_option("--dqmc", o.dqmc, "Region name (地区名称)");
-  cmd->add_option("--lsgx", o.lsgx, "Affiliation, by its name (隶属关系)");
-  cmd->add_option("--xxlb", o.xxlb, "School category, by its name (学校类别)");
-  cmd->add_option("--zgbm", o.zgbm, "Supervising department (主管部门)");
-  cmd->add_option("--save", o.save, "The path given to the save dialog when a new workbook is made");
-  cmd->add_flag("--replace", o.replace, "Answer yes when the save dialog's file exists");
-  cmd->callback([] { SetExitStatus(School(o)); });
-}};
+const Registration school{
+    "school", [](CLI::App& app) {
+      auto* cmd = app.add_subcommand(
+          "school",
+          "Set the school information: the school information dialog, answered by the options");
+      static SchoolOptions o;
+      cmd->add_option("file", o.file,
+                      "The workbook open in the spreadsheet (.xlsx, any extension)");
+      cmd->add_option("--pick", o.pick, "Pick the school with this code from the school list");
+      cmd->add_option("--xxdm", o.xxdm, "School code (学校代码)");
+      cmd->add_option("--xxmc", o.xxmc, "School name (学校名称)");
+      cmd->add_option("--dqdm", o.dqdm, "Region code (地区代码)");
+      cmd->add_option("--dqmc", o.dqmc, "Region name (地区名称)");
+      cmd->add_option("--lsgx", o.lsgx, "Affiliation, by its name (隶属关系)");
+      cmd->add_option("--xxlb", o.xxlb, "School category, by its name (学校类别)");
+      cmd->add_option("--zgbm", o.zgbm, "Supervising department (主管部门)");
+      cmd->add_option("--save", o.save,
+                      "The path given to the save dialog when a new workbook is made");
+      cmd->add_flag("--replace", o.replace, "Answer yes when the save dialog's file exists");
+      cmd->callback([] { SetExitStatus(School(o)); });
+    }};
 
 }  // namespace
 }  // namespace velmora::cli

@@ -20,7 +20,7 @@ TEST(LockKeys, FromTheInformationString) {
     LockKeys keys;
   } cases[] = {
       {"2010|65530001|14|414|10011|x|y|z", {"1", "6553", "414", "4", "414"}},
-      {"2010|655|24|91|10011|x", {"2", "0", "91", "9", "0"}},          // short region code and category
+      {"2010|655|24|91|10011|x", {"2", "0", "91", "9", "0"}},  // short region code and category
       {"2010| 11010800|  21| 611|10011|x", {"2", "1101", "611", "6", "611"}},  // blanks skipped
       {"2010|1101|35|9|10011", {"3", "1101", "9", "9", "0"}},
   };
@@ -49,20 +49,30 @@ TEST(LockDecision, RowByRow) {
   } cases[] = {
       {1, keys("11010800", "11", "111"), {{"lsgxJ1-1.txt", Lock, true}}},
       {1, keys("11010800", "21", "111"), {{"lsgxJ1-2.txt", Lock, true}}},
-      {2, keys("11010800", "21", "414"), {{"lsgxJ2_2ywjyxzf_1.txt", Lock, false}, {"lsgxJ2_1jnygzbczl_4.txt", Unlock, false}}},
+      {2,
+       keys("11010800", "21", "414"),
+       {{"lsgxJ2_2ywjyxzf_1.txt", Lock, false}, {"lsgxJ2_1jnygzbczl_4.txt", Unlock, false}}},
       {2, keys("11010800", "21", "413"), {{"lsgxJ2_2ywjyxzf_1.txt", Lock, false}}},
       {2, keys("11010800", "21", "611"), {{"lsgxJ2_2ywjyxzf_1.txt", Lock, false}}},
-      {2, keys("11010800", "21", "91"), {{"lsgxJ2_2jyxzsydwbtb_2.txt", Lock, false}, {"lsgxJ2_2jnygzbczl_4.txt", Lock, false}}},
+      {2,
+       keys("11010800", "21", "91"),
+       {{"lsgxJ2_2jyxzsydwbtb_2.txt", Lock, false}, {"lsgxJ2_2jnygzbczl_4.txt", Lock, false}}},
       {2, keys("11010800", "21", "92"), {{"lsgxJ2_2jyxzsydwbtb_2.txt", Lock, false}}},
       {2, keys("11010800", "21", "412"), {{"lsgxJ2_1wzbczl_3.txt", Unlock, false}}},
       {2, keys("11010800", "21", "415"), {{"lsgxJ2_1snnygzbczl_5.txt", Unlock, false}}},
       {2, keys("11010800", "22", "933"), {{"lsgxJ2_1dxxzxybczl_6.txt", Unlock, false}}},
-      {2, keys("11010800", "21", "41"), {}},  // two characters: prefix "0", no three-character row matches
+      {2,
+       keys("11010800", "21", "41"),
+       {}},  // two characters: prefix "0", no three-character row matches
       {2, keys("11010800", "21", "211"), {}},
       {3, keys("65530001", "24", "611"), {{"_1J3_2_btywjyxzf.txt", Lock, false}}},
-      {3, keys("65530001", "24", "414"), {{"_1J3_2_btywjyxzf.txt", Lock, false}, {"_4J3_1_wzbczl.txt", Unlock, false}}},
+      {3,
+       keys("65530001", "24", "414"),
+       {{"_1J3_2_btywjyxzf.txt", Lock, false}, {"_4J3_1_wzbczl.txt", Unlock, false}}},
       {3, keys("655", "24", "611"), {}},  // three characters: region prefix "0"
-      {3, keys("11010800", "14", "412"), {{"_2J3_2_lszydbtdfjyfj.txt", Lock, false}, {"_3J3_1_gdxxbczl.txt", Unlock, false}}},
+      {3,
+       keys("11010800", "14", "412"),
+       {{"_2J3_2_lszydbtdfjyfj.txt", Lock, false}, {"_3J3_1_gdxxbczl.txt", Unlock, false}}},
       {3, keys("11010800", "24", "415"), {{"_5J3_1_jnygzbczl.txt", Unlock, false}}},
       {3, keys("11010800", "35", "111"), {{"_6J3_1_snnygzbczl.txt", Unlock, false}}},
       {4, keys("11010800", "11", "414"), {}},
@@ -136,9 +146,12 @@ TEST_F(Locking, TheShippedListsApplyToTheirTemplates) {
     int table;
     const char* file;
     LockMode mode;
-  } cases[] = {{1, "lsgxJ1-1.txt", LockMode::Lock},           {1, "lsgxJ1-2.txt", LockMode::Lock},
-               {2, "lsgxJ2_2ywjyxzf_1.txt", LockMode::Lock},   {2, "lsgxJ2_1jnygzbczl_4.txt", LockMode::Unlock},
-               {2, "lsgxJ2_1dxxzxybczl_6.txt", LockMode::Unlock}, {3, "_1J3_2_btywjyxzf.txt", LockMode::Lock},
+  } cases[] = {{1, "lsgxJ1-1.txt", LockMode::Lock},
+               {1, "lsgxJ1-2.txt", LockMode::Lock},
+               {2, "lsgxJ2_2ywjyxzf_1.txt", LockMode::Lock},
+               {2, "lsgxJ2_1jnygzbczl_4.txt", LockMode::Unlock},
+               {2, "lsgxJ2_1dxxzxybczl_6.txt", LockMode::Unlock},
+               {3, "_1J3_2_btywjyxzf.txt", LockMode::Lock},
                {3, "_6J3_1_snnygzbczl.txt", LockMode::Unlock}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);
@@ -147,7 +160,9 @@ TEST_F(Locking, TheShippedListsApplyToTheirTemplates) {
     for (const std::string& line : LoadLines(PathOf(c.file))) {
       const auto items = SplitItems(line, "|", " ");
       const auto cell = base_table::ParseCellPosition(items[0].substr(3) + "," + items[2]);
-      EXPECT_EQ(book.Sheet(cell.sheet).Cell(cell.row, cell.column).Locked(), c.mode == LockMode::Lock) << line;
+      EXPECT_EQ(book.Sheet(cell.sheet).Cell(cell.row, cell.column).Locked(),
+                c.mode == LockMode::Lock)
+          << line;
     }
     ExpectAllProtected(book);
   }
@@ -204,7 +219,9 @@ TEST_F(Locking, FaultSweep) {
     } catch (const std::exception& e) {
       error = e.what();
     }
-    const std::string failed = excel::fault::Trace().size() >= static_cast<std::size_t>(k) ? excel::fault::Trace()[k - 1] : "?";
+    const std::string failed = excel::fault::Trace().size() >= static_cast<std::size_t>(k)
+                                   ? excel::fault::Trace()[k - 1]
+                                   : "?";
     excel::fault::Clear();
     SCOPED_TRACE("call " + std::to_string(k) + ": " + failed);
     EXPECT_NE(error.find("injected failure"), std::string::npos) << error;

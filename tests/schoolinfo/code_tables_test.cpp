@@ -20,8 +20,13 @@ std::vector<std::string> Utf8(const std::vector<std::string>& gbk) {
 
 using Names = std::vector<std::string>;
 
-const Names kEveryCombinationAffiliation = {"中央教育部门办学", "中央其他部门办学", "地方教育部门办学", "地方其他部门办学",
-                                            "中央企业办学",     "地方企业办学",     "民办"};
+const Names kEveryCombinationAffiliation = {"中央教育部门办学",
+                                            "中央其他部门办学",
+                                            "地方教育部门办学",
+                                            "地方其他部门办学",
+                                            "中央企业办学",
+                                            "地方企业办学",
+                                            "民办"};
 const Names kSchoolCode3 = {"地方教育部门办学", "中央企业办学", "地方企业办学", "民办"};
 
 class Rules : public schooltest::SchoolDir {};
@@ -35,18 +40,18 @@ TEST_F(Rules, RuleAAffiliationChoices) {
     const char* dqdm;
     Names offered;
   } cases[] = {
-      {"", "", kEveryCombinationAffiliation},             // empty school code: every affiliation once
-      {"", "65530001", kEveryCombinationAffiliation},     // ... whatever the region
-      {"3", "65530001", {"中央企业办学"}},                // 6553: the single central-enterprise affiliation
-      {"9", "6553", {"中央企业办学"}},                    // four characters are enough
-      {"3", "655", kSchoolCode3},                         // three are not
-      {"3", " 6553000", kSchoolCode3},                    // the box's text as typed, blanks included
+      {"", "", kEveryCombinationAffiliation},          // empty school code: every affiliation once
+      {"", "65530001", kEveryCombinationAffiliation},  // ... whatever the region
+      {"3", "65530001", {"中央企业办学"}},  // 6553: the single central-enterprise affiliation
+      {"9", "6553", {"中央企业办学"}},      // four characters are enough
+      {"3", "655", kSchoolCode3},           // three are not
+      {"3", " 6553000", kSchoolCode3},      // the box's text as typed, blanks included
       {"1", "2327010", {"中央企业办学", "地方教育部门办学"}},  // 232701 with seven characters
       {"1", "232701", {"中央企业办学", "地方教育部门办学"}},
-      {"1", "23270", kEveryCombinationAffiliation},       // five characters never trigger 232701
-      {"1", "23270012", kEveryCombinationAffiliation},    // 232700 is no case of rule A
+      {"1", "23270", kEveryCombinationAffiliation},     // five characters never trigger 232701
+      {"1", "23270012", kEveryCombinationAffiliation},  // 232700 is no case of rule A
       {"3", "11010800", kSchoolCode3},
-      {"4", "11010800", {}},                              // no combination row for this first character
+      {"4", "11010800", {}},  // no combination row for this first character
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.first) + " / " + c.dqdm);
@@ -66,9 +71,9 @@ TEST_F(Rules, RuleBCategoryChoices) {
       {"中央企业办学", "8", "23270012", {"幼儿园"}},
       {"中央企业办学", "8", "11010800", {}},
       {"中央企业办学", "9", "  655301", {"教育事业单位"}},  // leading blanks removed for the prefix
-      {"中央企业办学", "9", "655", {}},                     // fewer than four characters: not special
+      {"中央企业办学", "9", "655", {}},  // fewer than four characters: not special
       {"中央企业办学", "9", "23270112", {"教育事业单位"}},
-      {"地方企业办学", "8", "11010800", {"幼儿园"}},        // code 24: no restriction
+      {"地方企业办学", "8", "11010800", {"幼儿园"}},  // code 24: no restriction
       // category 212 with an affiliation other than 14: any region of four characters or more
       {"地方其他部门办学", "2", "1101", {"中等专业学校", "技工学校"}},
       {"地方其他部门办学", "2", "110", {"中等专业学校"}},
@@ -81,8 +86,8 @@ TEST_F(Rules, RuleBCategoryChoices) {
       {"中央企业办学",
        "",
        "",
-       {"高等职业学校", "职工高等学校", "技工学校", "完全中学", "初级中学", "九年一贯制学校", "小学", "幼儿园",
-        "教育事业单位"}},
+       {"高等职业学校", "职工高等学校", "技工学校", "完全中学", "初级中学", "九年一贯制学校",
+        "小学", "幼儿园", "教育事业单位"}},
       {"没有这个隶属关系", "3", "11010800", {}},
   };
   for (const Case& c : cases) {
@@ -104,11 +109,11 @@ TEST_F(Rules, RuleCTemplateName) {
       {"51234", "中央其他部门办学", "基表1.xls"},  // 5 with second character 2
       {"10011", "中央教育部门办学", "基表1.xls"},
       {" 10011", "地方教育部门办学", "基表1.xls"},  // the school code is trimmed
-      {"31234", "中央其他部门办学", "基表2.xls"},  // 3 with the same affiliation
-      {"10011", "中央企业办学", "基表3.xls"},      // second character 4: base table 3 for any code
+      {"31234", "中央其他部门办学", "基表2.xls"},   // 3 with the same affiliation
+      {"10011", "中央企业办学", "基表3.xls"},       // second character 4: base table 3 for any code
       {"60011", "地方企业办学", "基表3.xls"},
-      {"10011", "民办", "基表3.xls"},              // 35: second character 5
-      {"10011", "", "基表2.xls"},                  // no affiliation chosen
+      {"10011", "民办", "基表3.xls"},  // 35: second character 5
+      {"10011", "", "基表2.xls"},      // no affiliation chosen
       {"", "地方教育部门办学", "基表2.xls"},
   };
   for (const Case& c : cases) {
@@ -120,7 +125,8 @@ TEST_F(Rules, RuleCTemplateName) {
 TEST_F(Rules, LookupsTakeTheFirstOrTheLastRow) {
   WriteGbk("lsgx.xml",
            "<?xml version=\"1.0\" encoding=\"GBK\"?><LSGX>"
-           "<ROW DM=\"11\" MC=\"甲\"/><ROW DM=\"11\" MC=\"乙\"/><ROW DM=\"12\" MC=\"甲\"/><ROW DM=\"13\" MC=\" 丙\"/>"
+           "<ROW DM=\"11\" MC=\"甲\"/><ROW DM=\"11\" MC=\"乙\"/><ROW DM=\"12\" MC=\"甲\"/><ROW "
+           "DM=\"13\" MC=\" 丙\"/>"
            "</LSGX>");
   WriteGbk("xxlb.xml",
            "<?xml version=\"1.0\" encoding=\"GBK\"?><XXLB>"
@@ -128,10 +134,14 @@ TEST_F(Rules, LookupsTakeTheFirstOrTheLastRow) {
            "<ROW DM=\"611\" MC=\"小学\" SW=\"6\"/></XXLB>");
   WriteGbk("xxlblsgx.xml",
            "<?xml version=\"1.0\" encoding=\"GBK\"?><XXLBLSGX>"
-           "<DZ><LSGXDM>11</LSGXDM><XXLBDM>111</XXLBDM><LSGXMC>甲</LSGXMC><XXLBMC>大学</XXLBMC><XXDMSW>1</XXDMSW></DZ>"
-           "<DZ><LSGXDM>11</LSGXDM><XXLBDM>112</XXLBDM><LSGXMC>乙</LSGXMC><XXLBMC>学院</XXLBMC><XXDMSW>1</XXDMSW></DZ>"
-           "<DZ><LSGXDM>21</LSGXDM><XXLBDM>111</XXLBDM><LSGXMC>丙</LSGXMC><XXLBMC>高校</XXLBMC><XXDMSW>1</XXDMSW></DZ>"
-           "<DZ><LSGXDM>11</LSGXDM><XXLBDM>113</XXLBDM><LSGXMC>甲</LSGXMC><XXLBMC>独立学院</XXLBMC><XXDMSW>1</XXDMSW></DZ>"
+           "<DZ><LSGXDM>11</LSGXDM><XXLBDM>111</XXLBDM><LSGXMC>甲</LSGXMC><XXLBMC>大学</"
+           "XXLBMC><XXDMSW>1</XXDMSW></DZ>"
+           "<DZ><LSGXDM>11</LSGXDM><XXLBDM>112</XXLBDM><LSGXMC>乙</LSGXMC><XXLBMC>学院</"
+           "XXLBMC><XXDMSW>1</XXDMSW></DZ>"
+           "<DZ><LSGXDM>21</LSGXDM><XXLBDM>111</XXLBDM><LSGXMC>丙</LSGXMC><XXLBMC>高校</"
+           "XXLBMC><XXDMSW>1</XXDMSW></DZ>"
+           "<DZ><LSGXDM>11</LSGXDM><XXLBDM>113</XXLBDM><LSGXMC>甲</LSGXMC><XXLBMC>独立学院</"
+           "XXLBMC><XXDMSW>1</XXDMSW></DZ>"
            "</XXLBLSGX>");
   CodeTables tables(dir());
   struct Case {

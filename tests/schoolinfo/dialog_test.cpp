@@ -62,7 +62,8 @@ class Dialog : public schooltest::SchoolDir {
     std::vector<std::string> values;
     forms::ClientDataSet* list = form.SchoolList();
     if (!list) return values;
-    for (list->First(); !list->Eof(); list->Next()) values.push_back(list->FieldByName(field).AsString());
+    for (list->First(); !list->Eof(); list->Next())
+      values.push_back(list->FieldByName(field).AsString());
     return values;
   }
   std::vector<std::string> ListLines() { return LoadLines(PathOf("xxinfo.txt")); }
@@ -71,13 +72,15 @@ class Dialog : public schooltest::SchoolDir {
   std::optional<ui::ScopedDriver> installed_;
 };
 
-const std::vector<std::string> kEveryAffiliation = {"中央教育部门办学", "中央其他部门办学", "中央企业办学",
-                                                    "地方教育部门办学", "地方其他部门办学", "地方企业办学", "民办"};
+const std::vector<std::string> kEveryAffiliation = {
+    "中央教育部门办学", "中央其他部门办学", "中央企业办学", "地方教育部门办学",
+    "地方其他部门办学", "地方企业办学",     "民办"};
 
 }  // namespace
 
 TEST_F(Dialog, StartsEmptyWithTheFullTables) {
-  schooltest::WriteBytes(PathOf("info.txt"), "2010|11010800|11|111|10011|x|y|z\r\n");  // no workbook: not read
+  schooltest::WriteBytes(PathOf("info.txt"),
+                         "2010|11010800|11|111|10011|x|y|z\r\n");  // no workbook: not read
   auto form = Create();
   EXPECT_EQ(U(form->Caption), "设置学校信息");
   EXPECT_EQ(form->ClientWidth, 390);
@@ -87,7 +90,8 @@ TEST_F(Dialog, StartsEmptyWithTheFullTables) {
   EXPECT_FALSE(form->Icon.Empty());
   EXPECT_EQ(form->txtYear.Text(), "2010");
   EXPECT_TRUE(form->txtYear.ReadOnly);
-  for (forms::Edit* e : {&form->txtxxdm, &form->txtxxname, &form->txtdqdm, &form->txtdqmc, &form->txtzgbm})
+  for (forms::Edit* e :
+       {&form->txtxxdm, &form->txtxxname, &form->txtdqdm, &form->txtdqmc, &form->txtzgbm})
     EXPECT_EQ(e->Text(), "") << e->Name();
   EXPECT_EQ(Utf8(form->cblsgx.Items()), kEveryAffiliation);
   EXPECT_EQ(form->cbxxlb.Items().size(), 27u);  // every category
@@ -124,10 +128,10 @@ TEST_F(Dialog, StartsFromA40OfTheActiveWorkbook) {
     const char* zgbm;
     const char* dqmc;
   } cases[] = {
-      {"2010|61011300|21|111|10712|秦川大学|陕西省教育厅|陕西省西安市雁塔区", "10712", "地方教育部门办学", "大学",
-       "秦川大学", "陕西省教育厅", "陕西省西安市雁塔区"},
-      {"2010|61011300|21|111|10712| 秦川大学 |陕西省教育厅|", "10712", "地方教育部门办学", "大学", "秦川大学",
-       "陕西省教育厅", ""},
+      {"2010|61011300|21|111|10712|秦川大学|陕西省教育厅|陕西省西安市雁塔区", "10712",
+       "地方教育部门办学", "大学", "秦川大学", "陕西省教育厅", "陕西省西安市雁塔区"},
+      {"2010|61011300|21|111|10712| 秦川大学 |陕西省教育厅|", "10712", "地方教育部门办学", "大学",
+       "秦川大学", "陕西省教育厅", ""},
       // an affiliation the rules do not offer for this school code: nothing selected, no categories
       {"2010|61011300|11|611|60001|某小学|某局|某区", "60001", "", "", "某小学", "某局", "某区"},
       {"", "10011", "中央教育部门办学", "大学", "x", "y", "z"},
@@ -169,7 +173,8 @@ TEST_F(Dialog, InputFiltersAndChangeHandlers) {
   // Rule A follows the school code and the region code as they change.
   form->txtdqdm.UserType("11010800", true);
   form->txtxxdm.UserType("3", true);
-  EXPECT_EQ(Utf8(form->cblsgx.Items()), (std::vector<std::string>{"地方教育部门办学", "中央企业办学", "地方企业办学", "民办"}));
+  EXPECT_EQ(Utf8(form->cblsgx.Items()),
+            (std::vector<std::string>{"地方教育部门办学", "中央企业办学", "地方企业办学", "民办"}));
   form->cblsgx.UserPick(0);
   EXPECT_EQ(U(form->cblsgx.Text()), "地方教育部门办学");
   EXPECT_FALSE(form->cbxxlb.Items().empty());  // rule B on the choice
@@ -178,8 +183,9 @@ TEST_F(Dialog, InputFiltersAndChangeHandlers) {
   EXPECT_EQ(form->cblsgx.ItemIndex(), -1);  // the selection is cleared
   form->txtxxdm.UserType("", true);
   // an empty school code: every affiliation of the combination table, in its order
-  EXPECT_EQ(Utf8(form->cblsgx.Items()), (std::vector<std::string>{"中央教育部门办学", "中央其他部门办学", "地方教育部门办学",
-                                                                 "地方其他部门办学", "中央企业办学", "地方企业办学", "民办"}));
+  EXPECT_EQ(Utf8(form->cblsgx.Items()),
+            (std::vector<std::string>{"中央教育部门办学", "中央其他部门办学", "地方教育部门办学",
+                                      "地方其他部门办学", "中央企业办学", "地方企业办学", "民办"}));
 }
 
 TEST_F(Dialog, PickerFilterAndRecordPredicate) {
@@ -205,13 +211,15 @@ TEST_F(Dialog, PickerFilterAndRecordPredicate) {
   } cases[] = {
       {"12", "", beginning(3, "12")},
       {"", "6553", beginning(2, "6553")},
-      {"  ", "", {}},   // only blanks: no expression, but the predicate refuses every row
+      {"  ", "", {}},  // only blanks: no expression, but the predicate refuses every row
       {"", "  ", {}},
-      {"1", "1101", [&] {  // both: the expression needs both, the predicate one of them
+      {"1", "1101",
+       [&] {  // both: the expression needs both, the predicate one of them
          std::vector<std::string> codes;
          for (const auto& line : lines) {
            auto items = SplitItems(line, ",", "*");
-           if (items[3].rfind("1", 0) == 0 && items[2].rfind("1101", 0) == 0) codes.push_back(items[3]);
+           if (items[3].rfind("1", 0) == 0 && items[2].rfind("1101", 0) == 0)
+             codes.push_back(items[3]);
          }
          return codes;
        }()},
@@ -278,7 +286,8 @@ TEST_F(Dialog, PickingASchoolTakesItsValuesOver) {
 }
 
 TEST_F(Dialog, AMissingSchoolListIsShownAndTheGridKeepsItsRows) {
-  auto driver = forms::ScriptedDriver::FromText("click btnXXSelect\nclick btnReturn\nclick btnXXSelect\n");
+  auto driver =
+      forms::ScriptedDriver::FromText("click btnXXSelect\nclick btnReturn\nclick btnXXSelect\n");
   forms::ScriptedDriver::Install installed(driver);
   auto form = Create();
   const int rows = [&] {
@@ -391,7 +400,8 @@ TEST_F(Dialog, AFailedCopyIsShownAndTheDialogStaysOpen) {
   std::remove(PathOf("TANVIK1").c_str());
   auto driver = Play(std::string(kSchool) + "click btnok\nsave " + dir() + "x.xls\n");
   ASSERT_EQ(driver->MessageBoxes().size(), 1u);
-  EXPECT_NE(driver->MessageBoxes()[0].text.find("TANVIK1"), std::string::npos) << driver->MessageBoxes()[0].text;
+  EXPECT_NE(driver->MessageBoxes()[0].text.find("TANVIK1"), std::string::npos)
+      << driver->MessageBoxes()[0].text;
   EXPECT_TRUE(driver->Forms()[0].unanswered);
   EXPECT_FALSE(win::FileExists(dir() + "x.xls"));
   // A copy that cannot be opened: "打开工作簿失败！", nothing written.
@@ -422,24 +432,31 @@ TEST_F(Dialog, TheOpenWorkbookIsRewrittenOnlyForItsOwnKind) {
   workbook::Workbook open = OpenTemplateCopy(2, "jb2.xls");
   const std::string info2 = "2010|61011300|21|611|60001|x|y|z";
   base_table::WriteCell(open.Sheet(1), base_table::kInfoStringCell, info2);
-  base_table::WriteCell(open.Sheet(1), base_table::kTemplateNameCell, base_table::TemplateName(base_table::Kind::Two));
+  base_table::WriteCell(open.Sheet(1), base_table::kTemplateNameCell,
+                        base_table::TemplateName(base_table::Kind::Two));
   base_table::WriteCell(open.Sheet(1), base_table::kYearCell, "2010");
   open.Save();
   const std::string before = schooltest::ReadBytes(PathOf("jb2.xls"));
   // The values call for base table 1: a new workbook, the open one untouched.
-  auto other = Play("set txtxxname 秦川大学\nset txtzgbm 陕西省教育厅\n" "set txtxxdm 10712\npick cblsgx 地方教育部门办学\n"
-                    "pick cbxxlb 大学\nclick btnok\nsave " + dir() + "new.xls\n");
+  auto other = Play(
+      "set txtxxname 秦川大学\nset txtzgbm 陕西省教育厅\n"
+      "set txtxxdm 10712\npick cblsgx 地方教育部门办学\n"
+      "pick cbxxlb 大学\nclick btnok\nsave " +
+      dir() + "new.xls\n");
   ASSERT_EQ(other->SaveDialogs().size(), 1u);
   EXPECT_EQ(schooltest::ReadBytes(PathOf("jb2.xls")), before);
   EXPECT_EQ(base_table::ReadCell(open.Sheet(1), base_table::kInfoStringCell), info2);
-  EXPECT_EQ(U(base_table::ReadCell(app().ActiveWorkbook()->Sheet(1), base_table::kTemplateNameCell)), "基表1.xls");
+  EXPECT_EQ(
+      U(base_table::ReadCell(app().ActiveWorkbook()->Sheet(1), base_table::kTemplateNameCell)),
+      "基表1.xls");
   // Back on the base table 2: the same kind is rewritten in place, no save dialog.
   open.Get()->Activate();
   auto same = Play("set txtxxname 新名称\nclick btnok\n");
   EXPECT_TRUE(same->SaveDialogs().empty());
   EXPECT_FALSE(same->Forms()[0].unanswered);
   EXPECT_EQ(U(open.Sheet(1).Text(4, 8)), "新名称");
-  EXPECT_EQ(U(base_table::ReadCell(open.Sheet(1), base_table::kInfoStringCell)), "2010|61011300|21|611|60001|新名称|y|z");
+  EXPECT_EQ(U(base_table::ReadCell(open.Sheet(1), base_table::kInfoStringCell)),
+            "2010|61011300|21|611|60001|新名称|y|z");
 }
 
 TEST_F(Dialog, APickedSchoolWhoseAffiliationIsNotOfferedLeavesItUnselected) {
@@ -448,7 +465,8 @@ TEST_F(Dialog, APickedSchoolWhoseAffiliationIsNotOfferedLeavesItUnselected) {
   form->btnXXSelect.Click();
   form->xxdbgrd.UserDoubleClick(1);
   EXPECT_EQ(form->txtxxdm.Text(), "60001");
-  EXPECT_EQ(Utf8(form->cblsgx.Items()), (std::vector<std::string>{"地方教育部门办学", "中央企业办学", "地方企业办学", "民办"}));
+  EXPECT_EQ(Utf8(form->cblsgx.Items()),
+            (std::vector<std::string>{"地方教育部门办学", "中央企业办学", "地方企业办学", "民办"}));
   EXPECT_EQ(form->cblsgx.ItemIndex(), -1);
   EXPECT_TRUE(form->cbxxlb.Items().empty());
   EXPECT_EQ(U(form->txtzgbm.Text()), "某局");

@@ -39,8 +39,10 @@ void SchoolDir::SetUp() {
     if (!entry.is_regular_file()) continue;
     const std::string name = entry.path().filename().string();
     const std::string ext = entry.path().extension().string();
-    if (name == "info.txt") continue;  // what a run of the command line left: not part of the data set
-    if (ext == ".xml" || ext == ".xtr" || ext == ".txt" || ext == ".ico" || name.rfind("TANVIK", 0) == 0)
+    if (name == "info.txt")
+      continue;  // what a run of the command line left: not part of the data set
+    if (ext == ".xml" || ext == ".xtr" || ext == ".txt" || ext == ".ico" ||
+        name.rfind("TANVIK", 0) == 0)
       fs::copy_file(entry.path(), dir_ + name);
   }
   ASSERT_TRUE(fs::exists(dir_ + "TANVIK1")) << "the data set is not built in " << bin;

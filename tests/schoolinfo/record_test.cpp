@@ -33,7 +33,8 @@ XXInfoRecord Usable() {
 TEST(InfoString, EightValuesJoinedByBarsUntrimmed) {
   XXInfoRecord r = Usable();
   r.xxmc = G(" 京华大学 ");
-  EXPECT_EQ(U(InfoString(r, "11", "111")), "2010|11010800|11|111|10011| 京华大学 |教育部|北京市海淀区");
+  EXPECT_EQ(U(InfoString(r, "11", "111")),
+            "2010|11010800|11|111|10011| 京华大学 |教育部|北京市海淀区");
   r.dqmc.clear();
   EXPECT_EQ(U(InfoString(r, "11", "111")), "2010|11010800|11|111|10011| 京华大学 |教育部|");
 }
@@ -47,7 +48,8 @@ TEST(InfoString, ReadsBackByTheNumberOfItems) {
     const char* dqmc;
   } cases[] = {
       // eight items: every value
-      {"2010|11010800|11|111|10011|京华大学|教育部|北京市海淀区", true, "京华大学", "教育部", "北京市海淀区"},
+      {"2010|11010800|11|111|10011|京华大学|教育部|北京市海淀区", true, "京华大学", "教育部",
+       "北京市海淀区"},
       // seven items (region name empty): an empty region name
       {"2010|11010800|11|111|10011|京华大学|教育部|", true, "京华大学", "教育部", ""},
       // six items: no supervising department either
@@ -55,7 +57,8 @@ TEST(InfoString, ReadsBackByTheNumberOfItems) {
       // five items: item 5 is missing
       {"2010|11010800|11|111|10011", false, "", "", ""},
       // a double quote in the name swallows the separators after it: six items
-      {"2010|11010800|11|111|10011|京华\"大学|教育部|北京市海淀区", true, "京华\"大学|教育部|北京市海淀区", "", ""},
+      {"2010|11010800|11|111|10011|京华\"大学|教育部|北京市海淀区", true,
+       "京华\"大学|教育部|北京市海淀区", "", ""},
       // a leading "." is lost, blanks are trimmed
       {"2010|11010800|11|111|10011|.京华大学 |  教育部|北京", true, "京华大学", "教育部", "北京"},
       // an empty item is dropped: the region name moves up into the department
@@ -87,17 +90,45 @@ TEST(CheckInfo, TheTenTestsInOrderAndTheCorruptingCharacters) {
     const char* message;  // nullptr: usable
   } cases[] = {
       {[](XXInfoRecord&) {}, nullptr},
-      {[](XXInfoRecord& r) { r = XXInfoRecord{}; r.year = " "; }, "填报年份不允许为空！"},
-      {[](XXInfoRecord& r) { r.year = "2008"; r.xxdm.clear(); }, "填报年份应大于2008！"},
+      {[](XXInfoRecord& r) {
+         r = XXInfoRecord{};
+         r.year = " ";
+       },
+       "填报年份不允许为空！"},
+      {[](XXInfoRecord& r) {
+         r.year = "2008";
+         r.xxdm.clear();
+       },
+       "填报年份应大于2008！"},
       {[](XXInfoRecord& r) { r.year = "2009"; }, nullptr},
-      {[](XXInfoRecord& r) { r.xxdm = "  "; r.xxmc.clear(); }, "学校代码不允许为空！"},
+      {[](XXInfoRecord& r) {
+         r.xxdm = "  ";
+         r.xxmc.clear();
+       },
+       "学校代码不允许为空！"},
       {[](XXInfoRecord& r) { r.xxdm = "1001"; }, "学校代码长度应为5位！"},
       {[](XXInfoRecord& r) { r.xxdm = " 10011 "; }, nullptr},  // trimmed before the length test
-      {[](XXInfoRecord& r) { r.xxmc = " "; r.dqdm.clear(); }, "学校名称不允许为空！"},
-      {[](XXInfoRecord& r) { r.dqdm.clear(); r.lsgx.clear(); }, "地区代码不允许为空！"},
+      {[](XXInfoRecord& r) {
+         r.xxmc = " ";
+         r.dqdm.clear();
+       },
+       "学校名称不允许为空！"},
+      {[](XXInfoRecord& r) {
+         r.dqdm.clear();
+         r.lsgx.clear();
+       },
+       "地区代码不允许为空！"},
       {[](XXInfoRecord& r) { r.dqdm = "1101080"; }, "地区代码长度应为8位！"},
-      {[](XXInfoRecord& r) { r.lsgx.clear(); r.xxlb.clear(); }, "隶属关系不允许为空！"},
-      {[](XXInfoRecord& r) { r.xxlb.clear(); r.zgbm.clear(); }, "学校类别不允许为空！"},
+      {[](XXInfoRecord& r) {
+         r.lsgx.clear();
+         r.xxlb.clear();
+       },
+       "隶属关系不允许为空！"},
+      {[](XXInfoRecord& r) {
+         r.xxlb.clear();
+         r.zgbm.clear();
+       },
+       "学校类别不允许为空！"},
       {[](XXInfoRecord& r) { r.zgbm = "\t"; }, "主管部门不允许为空！"},
       {[](XXInfoRecord& r) { r.dqmc.clear(); }, nullptr},  // the region name is optional
       // values that would corrupt the information string
@@ -130,7 +161,8 @@ class InfoFile : public schooltest::SchoolDir {};
 TEST_F(InfoFile, IsRewrittenAsOneCrLfLine) {
   schooltest::WriteBytes(PathOf("info.txt"), "old one\r\nold two\r\n");
   SaveInfoFile(dir(), G("2010|11010800|11|111|10011|京华大学|教育部|北京"));
-  EXPECT_EQ(schooltest::ReadBytes(PathOf("info.txt")), G("2010|11010800|11|111|10011|京华大学|教育部|北京") + "\r\n");
+  EXPECT_EQ(schooltest::ReadBytes(PathOf("info.txt")),
+            G("2010|11010800|11|111|10011|京华大学|教育部|北京") + "\r\n");
   std::remove(PathOf("info.txt").c_str());
   SaveInfoFile(dir(), "x");
   EXPECT_EQ(schooltest::ReadBytes(PathOf("info.txt")), "x\r\n");
@@ -168,7 +200,7 @@ TEST_F(SchoolList, TheShippedListLoadsInFileOrder) {
   const struct {
     const char* name;
     int size;
-  } sizes[] = {{"lsgx", 500}, {"xxlb", 500}, {"dqdm", 20},   {"xxdm", 500},
+  } sizes[] = {{"lsgx", 500}, {"xxlb", 500},  {"dqdm", 20},  {"xxdm", 500},
                {"xxmc", 500}, {"pyszm", 500}, {"zgbm", 500}, {"dqmc", 500}};
   ASSERT_EQ(table->Fields().size(), 8u);
   for (std::size_t i = 0; i < 8; ++i) {
@@ -185,16 +217,21 @@ TEST_F(SchoolList, LinesOfEveryShape) {
     const char* dqmc;
   } cases[] = {
       {"11,111,11010800,10011,京华大学,JHDX,教育部,北京市海淀区", true, "11010800", "北京市海淀区"},
-      {"11,111,11010800,10011,京华大学,JHDX,教育部,北京,extra,more", true, "11010800", "北京"},  // ninth ignored
-      {"*11,*111,**11010800,10011,京华大学,JHDX,教育部,北京", true, "11010800", "北京"},         // "*" skipped
-      {"11,111,123456789012345678901234,10011,京华大学,JHDX,教育部,北京", true, "12345678901234567890", "北京"},
-      {",111,11010800,10011,京华大学,JHDX,教育部,北京", false, "", ""},  // empty first field: seven items
-      {"11,111,11010800,10011,京华大学,JHDX,教育部", false, "", ""},      // seven items
-      {"", false, "", ""},                                               // an empty line
+      {"11,111,11010800,10011,京华大学,JHDX,教育部,北京,extra,more", true, "11010800",
+       "北京"},  // ninth ignored
+      {"*11,*111,**11010800,10011,京华大学,JHDX,教育部,北京", true, "11010800",
+       "北京"},  // "*" skipped
+      {"11,111,123456789012345678901234,10011,京华大学,JHDX,教育部,北京", true,
+       "12345678901234567890", "北京"},
+      {",111,11010800,10011,京华大学,JHDX,教育部,北京", false, "",
+       ""},  // empty first field: seven items
+      {"11,111,11010800,10011,京华大学,JHDX,教育部", false, "", ""},  // seven items
+      {"", false, "", ""},                                            // an empty line
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);
-    WriteGbk("xxinfo.txt", std::string("11,111,11010800,10011,京华大学,JHDX,教育部,北京\r\n") + c.line + "\r\n");
+    WriteGbk("xxinfo.txt",
+             std::string("11,111,11010800,10011,京华大学,JHDX,教育部,北京\r\n") + c.line + "\r\n");
     if (!c.loads) {
       EXPECT_THROW(LoadSchoolList(PathOf("xxinfo.txt")), std::out_of_range);
       continue;

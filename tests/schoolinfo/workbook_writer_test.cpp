@@ -37,7 +37,8 @@ class Writer : public schooltest::SchoolDir {
     SchoolDir::TearDown();
   }
   void ExpectAllProtected(const workbook::Workbook& book) {
-    for (int n = 1; n <= book.SheetCount(); ++n) EXPECT_TRUE(book.Sheet(n).ProtectContents()) << "sheet " << n;
+    for (int n = 1; n <= book.SheetCount(); ++n)
+      EXPECT_TRUE(book.Sheet(n).ProtectContents()) << "sheet " << n;
   }
   std::shared_ptr<ui::RecordingDriver> ui_;
   std::optional<ui::ScopedDriver> installed_;
@@ -90,7 +91,8 @@ TEST_F(Writer, WritesTheBookkeepingCellsLocksAndRecordsInfoTxt) {
   const std::string info = G("2010|11010800|21|414|20001|某某九年一贯制学校|某某区教育局|某某区");
   const std::string jb2 = base_table::TemplateName(Kind::Two);
   EXPECT_FALSE(CheckIsEdit(app(), jb2));  // E40 of a template copy is empty
-  EXPECT_EQ(SetXXinfoOnExcel(app(), dir(), {info, jb2, "2010"}, kTexts, "2010-9-15"), WriteOutcome::Written);
+  EXPECT_EQ(SetXXinfoOnExcel(app(), dir(), {info, jb2, "2010"}, kTexts, "2010-9-15"),
+            WriteOutcome::Written);
   workbook::Worksheet first = book.Sheet(1);
   EXPECT_EQ(base_table::ReadCell(first, base_table::kInfoStringCell), info);
   EXPECT_EQ(base_table::ReadCell(first, base_table::kTemplateNameCell), jb2);
@@ -119,10 +121,10 @@ TEST_F(Writer, TheEditionCheckOfT40) {
     const char* t40;
     bool written;
   } cases[] = {
-      {"", "2009", true},           // an empty A40 is written whatever T40 holds
-      {"  ", "", true},             // blanks count as empty
-      {"2009|x", "2009", false},    // an information string of another edition
-      {"2010|x", " 2010 ", true},   // T40 is trimmed
+      {"", "2009", true},          // an empty A40 is written whatever T40 holds
+      {"  ", "", true},            // blanks count as empty
+      {"2009|x", "2009", false},   // an information string of another edition
+      {"2010|x", " 2010 ", true},  // T40 is trimmed
       {"2010|x", "", false},
   };
   int n = 0;
@@ -135,8 +137,8 @@ TEST_F(Writer, TheEditionCheckOfT40) {
     base_table::WriteCell(book.Sheet(1), base_table::kInfoStringCell, c.a40);
     base_table::WriteCell(book.Sheet(1), base_table::kYearCell, c.t40);
     const std::string info = "2010|11010800|35|411|30001|x|y|z";
-    WriteOutcome outcome =
-        SetXXinfoOnExcel(app(), dir(), {info, base_table::TemplateName(Kind::Three), "2010"}, kTexts, "d");
+    WriteOutcome outcome = SetXXinfoOnExcel(
+        app(), dir(), {info, base_table::TemplateName(Kind::Three), "2010"}, kTexts, "d");
     EXPECT_EQ(outcome == WriteOutcome::Written, c.written);
     EXPECT_EQ(base_table::ReadCell(book.Sheet(1), base_table::kInfoStringCell) == info, c.written);
     EXPECT_EQ(win::FileExists(PathOf("info.txt")), c.written);
@@ -154,10 +156,12 @@ TEST_F(Writer, AnErrorInTheTitleStepIsShownAndTheRunGoesOn) {
   std::remove(PathOf("lsgxJ1-2.txt").c_str());
   workbook::Workbook book = OpenTemplateCopy(1);
   const std::string info = "2010|11010800|21|111|10011|x|y|z";
-  EXPECT_EQ(SetXXinfoOnExcel(app(), dir(), {info, base_table::TemplateName(Kind::One), "2010"}, kTexts, "d"),
+  EXPECT_EQ(SetXXinfoOnExcel(app(), dir(), {info, base_table::TemplateName(Kind::One), "2010"},
+                             kTexts, "d"),
             WriteOutcome::Written);
   ASSERT_EQ(ui_->MessageBoxes().size(), 1u);
-  EXPECT_NE(ui_->MessageBoxes()[0].text.find("lsgxJ1-2.txt"), std::string::npos) << ui_->MessageBoxes()[0].text;
+  EXPECT_NE(ui_->MessageBoxes()[0].text.find("lsgxJ1-2.txt"), std::string::npos)
+      << ui_->MessageBoxes()[0].text;
   EXPECT_EQ(base_table::ReadCell(book.Sheet(1), base_table::kInfoStringCell), info);
   EXPECT_EQ(book.Sheet(1).Text(4, 3), "20001");  // the headers were written before the locking
   EXPECT_EQ(schooltest::ReadBytes(PathOf("info.txt")), info + "\r\n");
