@@ -19,8 +19,8 @@ namespace {
 
 // A number a piece of an equation evaluates to; nothing when the engine
 // fails on it or its result is no number.
-std::optional<double> NumberOf(std::string_view piece) {
-  const ScriptEngine engine;
+std::optional<double> NumberOf(std::string_view piece, ScriptEngines& engines) {
+  const ScriptEngine engine = engines.New();
   try {
     return TextToFloat(engine.Eval(piece));
   } catch (const ScriptFailure&) {
@@ -33,6 +33,11 @@ std::optional<double> NumberOf(std::string_view piece) {
 std::string WholeNumberText(double value) { return FormatNumber(std::nearbyint(value)); }
 
 }  // namespace
+
+std::string ParseInt(std::string_view expression) {
+  ScriptEngines engines;
+  return ParseInt(expression, engines);
+}
 
 double GetCellInfo(const workbook::Application& excel, int sheet_number, int row, int column) {
   try {
@@ -54,21 +59,21 @@ std::string rp(std::string_view expression, std::string_view target, std::string
   return result;
 }
 
-std::string ParseInt(std::string_view expression) {
+std::string ParseInt(std::string_view expression, ScriptEngines& engines) {
   if (!regex::Regex(R"(\d+\.{1}\d+)").IsMatch(expression)) return std::string(expression);
   for (const char* comparison : {">=", "<=", "<>"})
     if (expression.find(comparison) != std::string_view::npos) return std::string(expression);
   if (expression.find('=') == std::string_view::npos) return std::string(expression);
   const std::vector<std::string> pieces = SplitItems(expression, "=", " ");
   if (pieces.size() != 2) return std::string(expression);
-  const std::optional<double> left = NumberOf(pieces[0]);
-  const std::optional<double> right = NumberOf(pieces[1]);
+  const std::optional<double> left = NumberOf(pieces[0], engines);
+  const std::optional<double> right = NumberOf(pieces[1], engines);
   if (!left || !right) return std::string(expression);
   return WholeNumberText(*left) + "=" + WholeNumberText(*right);
 }
 
 Evaluation Evaluate(std::string_view expression, std::string_view table, const ValidationContext& context) {
-  const ScriptEngine engine;
+  const ScriptEngine engine = context.engines->New();
   std::string rewritten = RewriteKeywords(std::string(expression), context.excel);
 
   const std::vector<regex::Match> references = regex::Regex(R"(F1\(\w+\,\w+\,\w+\))").FindAll(rewritten);
@@ -93,7 +98,7 @@ Evaluation Evaluate(std::string_view expression, std::string_view table, const V
   rewritten = regex::ReplaceAll(rewritten, "==", "=");
   rewritten = regex::ReplaceAll(rewritten, "_", "-");
   rewritten = regex::ReplaceAll(rewritten, "!=", "<>");
-  rewritten = ParseInt(rewritten);
+  rewritten = ParseInt(rewritten, *context.engines);
   try {
     evaluation.result = engine.Eval(rewritten);
   } catch (const ScriptFailure&) {

@@ -30,6 +30,7 @@ std::string rp(std::string_view expression, std::string_view target, std::string
 // nearest integer (a half to the even one) joined by "=" (12.4+3.3=15.7 gives
 // 16=16). Any other expression comes back unchanged and is left to the final
 // evaluation.
+std::string ParseInt(std::string_view expression, ScriptEngines& engines);
 std::string ParseInt(std::string_view expression);
 
 // What an evaluation produced.

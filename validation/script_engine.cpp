@@ -32,6 +32,15 @@ std::u16string FailureDescription(com::HRESULT hr, com::EXCEPINFO& info) {
 
 ScriptEngine::ScriptEngine() {
   com::ThrowIfFailed(com::CreateInstanceByName(kProgId, com::IDispatch::iid, control_.PutVoid()));
+  SetLanguage();
+}
+
+ScriptEngine::ScriptEngine(com::IClassFactory& factory) {
+  com::ThrowIfFailed(factory.CreateInstance(nullptr, com::IDispatch::iid, control_.PutVoid()));
+  SetLanguage();
+}
+
+void ScriptEngine::SetLanguage() {
   com::Variant language(u"VBScript");
   com::DISPID put = com::DISPID_PROPERTYPUT;
   com::DISPPARAMS params{&language, &put, 1, 1};
@@ -56,6 +65,16 @@ std::string ScriptEngine::Eval(std::string_view expression) const {
   if (com::FAILED(com::VariantChangeType(&text, &result, com::VARIANT_ALPHABOOL, com::VT_BSTR)))
     throw ScriptFailure("Type mismatch");
   return win::WideToAnsi(com::BstrView(text.bstrVal));
+}
+
+ScriptEngine ScriptEngines::New() {
+  if (!factory_) {
+    com::CLSID clsid;
+    com::ThrowIfFailed(com::CLSIDFromProgID(kProgId, &clsid));
+    com::ThrowIfFailed(com::CoGetClassObject(clsid, com::CLSCTX_INPROC_SERVER, nullptr, com::IClassFactory::iid,
+                                             factory_.PutVoid()));
+  }
+  return ScriptEngine(*factory_);
 }
 
 }  // namespace velmora

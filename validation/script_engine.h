@@ -12,6 +12,7 @@
 
 #include "com/com_ptr.h"
 #include "com/dispatch.h"
+#include "com/unknown.h"
 
 namespace velmora {
 
@@ -28,14 +29,29 @@ class ScriptEngine {
   // Creates the engine by its ProgID and sets its language; a failure of
   // either throws com::ComError with the description the call left.
   ScriptEngine();
+  // Creates the engine from the class object of that ProgID.
+  explicit ScriptEngine(com::IClassFactory& factory);
 
   // The result of the expression (GBK) as text: a Boolean "True" or
   // "False", a number its decimal text, Empty and Null the empty text.
   std::string Eval(std::string_view expression) const;
 
  private:
+  void SetLanguage();
   com::ComPtr<com::IDispatch> control_;
   com::DISPID eval_id_ = com::DISPID_UNKNOWN;
+};
+
+// The engines of one validation run: the class object of the ProgID is
+// looked up (through the registry) when the first engine is needed and kept
+// for the run; every evaluation still gets an engine of its own. A failed
+// look-up is tried again for the next engine.
+class ScriptEngines {
+ public:
+  ScriptEngine New();
+
+ private:
+  com::ComPtr<com::IClassFactory> factory_;
 };
 
 }  // namespace velmora
