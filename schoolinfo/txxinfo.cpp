@@ -337,9 +337,8 @@ void Txxinfo::btnokClick(forms::Component&) {
 
 // ---------------------------------------------------------------- workbook generation
 
-const workbook::Application& Txxinfo::RequireExcel(
-    std::optional<workbook::Application>& excel) const {
-  excel = Excel();
+workbook::Application Txxinfo::RequireExcel() const {
+  std::optional<workbook::Application> excel = Excel();
   if (!excel) throw std::runtime_error("Excel is not running");
   return *excel;
 }
@@ -384,8 +383,7 @@ void Txxinfo::ShowFileSaveDialog(const std::string& template_name) {
 
 bool Txxinfo::OpenExcel(const std::string& file_name) {
   try {
-    std::optional<workbook::Application> excel;
-    RequireExcel(excel).Open(file_name);
+    RequireExcel().Open(file_name);
     return true;
   } catch (const std::exception&) {
     win::MessageBox(G("打开工作簿失败！"), forms::ApplicationTitle(), win::MB_OK);
@@ -394,42 +392,37 @@ bool Txxinfo::OpenExcel(const std::string& file_name) {
 }
 
 void Txxinfo::SetXXinfoOnExcel() {
-  std::optional<workbook::Application> excel;
+  const workbook::Application excel = RequireExcel();
   const WriteOutcome outcome = velmora::SetXXinfoOnExcel(
-      RequireExcel(excel), environment_.module_dir,
-      {GetXXinfoString(), GetWhichJiBiao(), txtYear.Text()}, Headers(), Today());
+      excel, environment_.module_dir, {GetXXinfoString(), GetWhichJiBiao(), txtYear.Text()},
+      Headers(), Today());
   if (outcome == WriteOutcome::Written)
-    if (std::optional<workbook::Workbook> book = excel->ActiveWorkbook())
+    if (std::optional<workbook::Workbook> book = excel.ActiveWorkbook())
       written_workbook_ = book->FullName();
 }
 
 void Txxinfo::SetXXinfoTitleOnExcel() {
-  std::optional<workbook::Application> excel;
-  velmora::SetXXinfoTitleOnExcel(RequireExcel(excel), environment_.module_dir, Headers(), Today());
+  velmora::SetXXinfoTitleOnExcel(RequireExcel(), environment_.module_dir, Headers(), Today());
 }
 
 void Txxinfo::SetJiBiaoXXInfoOnExcel(base_table::Kind kind) {
-  std::optional<workbook::Application> excel;
-  velmora::SetJiBiaoXXInfoOnExcel(RequireExcel(excel), kind, Headers(), Today());
+  velmora::SetJiBiaoXXInfoOnExcel(RequireExcel(), kind, Headers(), Today());
 }
 void Txxinfo::SetJiBiao1XXInfoOnExcel() { SetJiBiaoXXInfoOnExcel(base_table::Kind::One); }
 void Txxinfo::SetJiBiao2XXInfoOnExcel() { SetJiBiaoXXInfoOnExcel(base_table::Kind::Two); }
 void Txxinfo::SetJiBiao3XXInfoOnExcel() { SetJiBiaoXXInfoOnExcel(base_table::Kind::Three); }
 
 void Txxinfo::SetCellsLockBiao(int table) {
-  std::optional<workbook::Application> excel;
-  velmora::SetCellsLockBiao(RequireExcel(excel), environment_.module_dir, table);
+  velmora::SetCellsLockBiao(RequireExcel(), environment_.module_dir, table);
 }
 
 void Txxinfo::SetCellsLockBiaoByFileName(const std::string& file, int mode) {
-  std::optional<workbook::Application> excel;
-  velmora::SetCellsLockBiaoByFileName(RequireExcel(excel), environment_.module_dir, file,
+  velmora::SetCellsLockBiaoByFileName(RequireExcel(), environment_.module_dir, file,
                                       mode == 1 ? LockMode::Unlock : LockMode::Lock);
 }
 
 void Txxinfo::SetCellsLockBiaoByFileNameJ1(const std::string& file, int mode) {
-  std::optional<workbook::Application> excel;
-  velmora::SetCellsLockBiaoByFileName(RequireExcel(excel), environment_.module_dir, file,
+  velmora::SetCellsLockBiaoByFileName(RequireExcel(), environment_.module_dir, file,
                                       mode == 1 ? LockMode::Unlock : LockMode::Lock, true);
 }
 

@@ -106,7 +106,8 @@ class Txxinfo : public forms::Form {
   void xxdbgrdWindowProc(forms::Message& message);
 
   std::optional<workbook::Application> Excel() const { return ExcelOf(environment_); }
-  const workbook::Application& RequireExcel(std::optional<workbook::Application>& excel) const;
+  // Excel, or an error when there is none.
+  workbook::Application RequireExcel() const;
   std::string FirstOfSchoolCode() const;
   HeaderTexts Headers() const;
   std::string Today() const;
