@@ -1,5 +1,7 @@
 #include "validation/cell_position.h"
 
+#include <algorithm>
+
 #include "addin/text/conversions.h"
 #include "addin/text/item_split.h"
 #include "addin/text/string_ops.h"
@@ -12,22 +14,40 @@ namespace velmora {
 
 namespace {
 
+// The upper-case form of the position file last read: the file is read on
+// every call, and when its bytes are those of the last call their upper-case
+// form is taken again instead of being made anew.
+const std::string& UpperCase(const std::string& text) {
+  static std::string last_text, last_upper;
+  if (text != last_text || last_upper.size() != text.size()) {
+    last_upper = win::AnsiUpperCase(text);
+    last_text = text;
+  }
+  return last_upper;
+}
+
 // The first line (CR LF, lone CR or lone LF ending it) that contains both
 // parts, letter case ignored; nothing when none does. The text is
-// upper-cased once as a whole (double-byte characters stepped over whole,
-// as for each line alone), and its lines are compared in place.
-std::optional<std::string_view> FirstLineWith(std::string_view text, std::string_view key, std::string_view id) {
-  const std::string upper_text = win::AnsiUpperCase(text);
-  const std::string upper_key = win::AnsiUpperCase(key);
-  const std::string upper_id = win::AnsiUpperCase(id);
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find_first_of("\r\n", start);
-    if (end == std::string_view::npos) end = text.size();
-    const std::string_view line(upper_text.data() + start, end - start);
-    if (line.find(upper_key) != std::string_view::npos && line.find(upper_id) != std::string_view::npos)
-      return text.substr(start, end - start);
-    start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+// upper-cased as a whole (double-byte characters stepped over whole, as for
+// each line alone). The lines holding the longer of the two are visited in
+// file order (both are word characters, so neither spans two lines) and the
+// first of them that holds the other as well is the one.
+std::optional<std::string_view> FirstLineWith(const std::string& text, std::string_view key, std::string_view id) {
+  const std::string_view upper_text = UpperCase(text);
+  std::string needle = win::AnsiUpperCase(id), other = win::AnsiUpperCase(key);
+  if (needle.size() < other.size()) std::swap(needle, other);
+  if (needle.empty()) {  // every line holds the empty texts: the first one
+    if (text.empty()) return std::nullopt;
+    return std::string_view(text).substr(0, std::min(text.find_first_of("\r\n"), text.size()));
+  }
+  for (std::size_t at = upper_text.find(needle); at != std::string_view::npos;) {
+    const std::size_t before = upper_text.find_last_of("\r\n", at);
+    const std::size_t start = before == std::string_view::npos ? 0 : before + 1;
+    std::size_t end = upper_text.find_first_of("\r\n", at);
+    if (end == std::string_view::npos) end = upper_text.size();
+    if (upper_text.substr(start, end - start).find(other) != std::string_view::npos)
+      return std::string_view(text).substr(start, end - start);
+    at = upper_text.find(needle, end);
   }
   return std::nullopt;
 }

@@ -1,6 +1,7 @@
 #include "validation/expression_evaluation.h"
 
 #include <cmath>
+#include <map>
 #include <stdexcept>
 
 #include "addin/text/conversions.h"
@@ -32,6 +33,14 @@ std::optional<double> NumberOf(std::string_view piece, ScriptEngines& engines) {
 
 std::string WholeNumberText(double value) { return FormatNumber(std::nearbyint(value)); }
 
+// The fixed patterns of the evaluation, compiled once.
+const regex::Regex& Pattern(const char* pattern) {
+  static std::map<std::string, regex::Regex, std::less<>> compiled;
+  auto found = compiled.find(pattern);
+  if (found == compiled.end()) found = compiled.emplace(pattern, regex::Regex(pattern)).first;
+  return found->second;
+}
+
 }  // namespace
 
 std::string ParseInt(std::string_view expression) {
@@ -60,7 +69,7 @@ std::string rp(std::string_view expression, std::string_view target, std::string
 }
 
 std::string ParseInt(std::string_view expression, ScriptEngines& engines) {
-  if (!regex::Regex(R"(\d+\.{1}\d+)").IsMatch(expression)) return std::string(expression);
+  if (!Pattern(R"(\d+\.{1}\d+)").IsMatch(expression)) return std::string(expression);
   for (const char* comparison : {">=", "<=", "<>"})
     if (expression.find(comparison) != std::string_view::npos) return std::string(expression);
   if (expression.find('=') == std::string_view::npos) return std::string(expression);
@@ -76,7 +85,7 @@ Evaluation Evaluate(std::string_view expression, std::string_view table, const V
   const ScriptEngine engine = context.engines->New();
   std::string rewritten = RewriteKeywords(std::string(expression), context.excel);
 
-  const std::vector<regex::Match> references = regex::Regex(R"(F1\(\w+\,\w+\,\w+\))").FindAll(rewritten);
+  const std::vector<regex::Match> references = Pattern(R"(F1\(\w+\,\w+\,\w+\))").FindAll(rewritten);
   std::vector<std::string> positions, values;
   for (const regex::Match& reference : references) {
     const std::vector<std::string> parts = SplitItems(GetStrBybeginendIndex(reference.text, 4, 2), ",", " ");
@@ -95,9 +104,9 @@ Evaluation Evaluate(std::string_view expression, std::string_view table, const V
     rewritten = rp(rewritten, references[i].text, values[i]);
     evaluation.cell_list += (i ? "|" : "") + positions[i];
   }
-  rewritten = regex::ReplaceAll(rewritten, "==", "=");
-  rewritten = regex::ReplaceAll(rewritten, "_", "-");
-  rewritten = regex::ReplaceAll(rewritten, "!=", "<>");
+  rewritten = Pattern("==").ReplaceAll(rewritten, "=");
+  rewritten = Pattern("_").ReplaceAll(rewritten, "-");
+  rewritten = Pattern("!=").ReplaceAll(rewritten, "<>");
   rewritten = ParseInt(rewritten, *context.engines);
   try {
     evaluation.result = engine.Eval(rewritten);

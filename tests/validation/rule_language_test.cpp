@@ -91,6 +91,15 @@ TEST_F(PositionLookup, FirstMatchingLineWinsAndRowsShift) {
   for (const Case& c : cases)
     EXPECT_EQ(getCellPosition("1", c.A, c.Y, c.Z, Directory()), c.position) << c.A << " " << c.Y << " " << c.Z;
 
+  // A designator shorter than three bytes: the empty sheet key is in every line.
+  EXPECT_EQ(getCellPosition("1", "JB", "RY01", "1", Directory()), ",12,5");
+
+  // Lines ended by a lone CR or a lone LF, the last one by nothing.
+  WriteRaw("d1.txt", "J1_1|A1|1,1\rJ1_2|a1|2,2\nJ1_3|A1|3,3\r\n\r\nJ1_4|A1|4,4");
+  EXPECT_EQ(getCellPosition("1", "JB1_2", "A1", "1", Directory()), "2,2,2");
+  EXPECT_EQ(getCellPosition("1", "JB1_3", "A1", "1", Directory()), "3,3,3");
+  EXPECT_EQ(getCellPosition("1", "JB1_4", "A1", "2", Directory()), "4,5,4");
+
   // With the lines in the other order the shorter id finds the longer one.
   WriteFile("d1.txt", {"J1_1|A101|9,3", "J1_1|A10|8,3"});
   EXPECT_EQ(getCellPosition("1", "JB1_1", "A10", "1", Directory()), "1,9,3");
