@@ -28,15 +28,16 @@ void SetLanguage(com::IDispatch* engine) {
   com::Variant language(u"VBScript");
   com::DISPID put = com::DISPID_PROPERTYPUT;
   com::DISPPARAMS params{&language, &put, 1, 1};
-  engine->Invoke(IdOf(engine, u"Language"), com::IID_NULL, 0, com::DISPATCH_PROPERTYPUT, &params, nullptr, nullptr,
-                 nullptr);
+  engine->Invoke(IdOf(engine, u"Language"), com::IID_NULL, 0, com::DISPATCH_PROPERTYPUT, &params,
+                 nullptr, nullptr, nullptr);
 }
 
 bool Eval(com::IDispatch* engine, com::Variant& expression) {
   com::DISPPARAMS params{&expression, nullptr, 1, 0};
   com::Variant result;
-  const com::HRESULT hr = engine->Invoke(IdOf(engine, u"Eval"), com::IID_NULL, 0, com::DISPATCH_METHOD, &params,
-                                         result.Put(), nullptr, nullptr);
+  const com::HRESULT hr =
+      engine->Invoke(IdOf(engine, u"Eval"), com::IID_NULL, 0, com::DISPATCH_METHOD, &params,
+                     result.Put(), nullptr, nullptr);
   return hr == com::S_OK && result.vt == com::VT_BOOL && result.boolVal == com::VARIANT_TRUE;
 }
 
@@ -48,7 +49,10 @@ struct Registered {
     setenv("VELMORA_REGISTRY", (dir / "registry.xml").c_str(), 1);
     com::CoInitialize(nullptr);
     const win::HMODULE module = win::LoadLibrary(VELMORA_BIN_DIR "/velscript.dll");
-    auto reg = module ? reinterpret_cast<com::HRESULT (*)()>(win::GetProcAddress(module, "DllRegisterServer")) : nullptr;
+    auto reg =
+        module
+            ? reinterpret_cast<com::HRESULT (*)()>(win::GetProcAddress(module, "DllRegisterServer"))
+            : nullptr;
     ok = reg && reg() == com::S_OK;
   }
   ~Registered() {
@@ -85,8 +89,8 @@ void BM_CreateFromClassObjectSetLanguageEvalRelease(benchmark::State& state) {
   com::CLSID clsid;
   com::ComPtr<com::IClassFactory> factory;
   if (com::FAILED(com::CLSIDFromProgID(kProgId, &clsid)) ||
-      com::FAILED(com::CoGetClassObject(clsid, com::CLSCTX_INPROC_SERVER, nullptr, com::IClassFactory::iid,
-                                        factory.PutVoid())))
+      com::FAILED(com::CoGetClassObject(clsid, com::CLSCTX_INPROC_SERVER, nullptr,
+                                        com::IClassFactory::iid, factory.PutVoid())))
     return state.SkipWithError("no class object");
   com::Variant rule(u"1250+37+0=1287");
   for (auto _ : state) {
@@ -98,6 +102,16 @@ void BM_CreateFromClassObjectSetLanguageEvalRelease(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_CreateFromClassObjectSetLanguageEvalRelease);
+
+// The part of the validator's pattern that is the runtime's: the ProgID's
+// class from the registry.
+void BM_ClsidFromProgId(benchmark::State& state) {
+  if (!Registry().ok) return state.SkipWithError("velscript.dll cannot be registered");
+  com::CLSID clsid;
+  for (auto _ : state) benchmark::DoNotOptimize(com::CLSIDFromProgID(kProgId, &clsid));
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_ClsidFromProgId);
 
 void BM_EvalLoopOnOneEngine(benchmark::State& state) {
   if (!Registry().ok) return state.SkipWithError("velscript.dll cannot be registered");

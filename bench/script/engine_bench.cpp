@@ -16,7 +16,8 @@ BENCHMARK(BM_EvalRuleOnOneEngine);
 void BM_EvalLongerRuleOnOneEngine(benchmark::State& state) {
   vbs::Engine engine;
   for (auto _ : state)
-    benchmark::DoNotOptimize(engine.Eval(u"(12.5+3.25+0+17)*2>=65.5 And 100-37.5<=62.5 Or Not 1=2"));
+    benchmark::DoNotOptimize(
+        engine.Eval(u"(12.5+3.25+0+17)*2>=65.5 And 100-37.5<=62.5 Or Not 1=2"));
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_EvalLongerRuleOnOneEngine);

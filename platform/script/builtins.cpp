@@ -19,10 +19,14 @@ constexpr std::int64_t kCurrencyScale = 10000;
 Value NumericOf(const Value& v0) {
   const Value v = Dereference(v0);
   switch (v.type()) {
-    case Subtype::Empty: return Value::Integer(0);
-    case Subtype::Boolean: return Value::Integer(static_cast<std::int16_t>(v.whole()));
-    case Subtype::String: return Value::Double(ToDouble(v));
-    default: return v;
+    case Subtype::Empty:
+      return Value::Integer(0);
+    case Subtype::Boolean:
+      return Value::Integer(static_cast<std::int16_t>(v.whole()));
+    case Subtype::String:
+      return Value::Double(ToDouble(v));
+    default:
+      return v;
   }
 }
 
@@ -33,14 +37,18 @@ template <double (*Fn)(double)>
 Value WholePart(const Value& v) {
   const Value n = NumericOf(v);
   switch (n.type()) {
-    case Subtype::Null: return n;
+    case Subtype::Null:
+      return n;
     case Subtype::Currency: {
       const double whole = Fn(static_cast<double>(n.whole()) / kCurrencyScale);
       return Value::Currency(static_cast<std::int64_t>(whole) * kCurrencyScale);
     }
-    case Subtype::Double: return Value::Double(Fn(n.real()));
-    case Subtype::Date: return Value::Date(Fn(n.real()));
-    default: return n;
+    case Subtype::Double:
+      return Value::Double(Fn(n.real()));
+    case Subtype::Date:
+      return Value::Date(Fn(n.real()));
+    default:
+      return n;
   }
 }
 
@@ -124,7 +132,8 @@ Value Round(Args a, const ObjectFactory&) {
       }
       return n.type() == Subtype::Date ? Value::Date(d) : Value::Double(d);
     }
-    default: return n;
+    default:
+      return n;
   }
 }
 
@@ -181,7 +190,8 @@ Value Right(Args a, const ObjectFactory&) {
 Value Mid(Args a, const ObjectFactory&) {
   const std::int32_t start = ToLong(a[1]);
   if (start < 1) ThrowRuntime(err::kInvalidProcedureCall);
-  const std::size_t length = a.size() > 2 ? static_cast<std::size_t>(Count(a[2])) : std::u16string::npos;
+  const std::size_t length =
+      a.size() > 2 ? static_cast<std::size_t>(Count(a[2])) : std::u16string::npos;
   if (Dereference(a[0]).IsNull()) return Value::Null();
   const std::u16string s = Text(a[0]);
   const std::size_t from = static_cast<std::size_t>(start) - 1;
@@ -228,16 +238,21 @@ Value IsNumeric(Args a, const ObjectFactory&) {
   switch (v.type()) {
     case Subtype::Null:
     case Subtype::Date:
-    case Subtype::Object: return Value::Boolean(false);
-    case Subtype::String: return Value::Boolean(ParseNumber(v.string()).has_value());
-    default: return Value::Boolean(true);
+    case Subtype::Object:
+      return Value::Boolean(false);
+    case Subtype::String:
+      return Value::Boolean(ParseNumber(v.string()).has_value());
+    default:
+      return Value::Boolean(true);
   }
 }
 
 Value IsEmpty(Args a, const ObjectFactory&) { return Value::Boolean(a[0].IsEmpty()); }
 Value IsNull(Args a, const ObjectFactory&) { return Value::Boolean(a[0].IsNull()); }
 Value IsObject(Args a, const ObjectFactory&) { return Value::Boolean(a[0].IsObject()); }
-Value TypeNameOf(Args a, const ObjectFactory&) { return Value::String(std::u16string(TypeName(a[0]))); }
+Value TypeNameOf(Args a, const ObjectFactory&) {
+  return Value::String(std::u16string(TypeName(a[0])));
+}
 Value VarTypeOf(Args a, const ObjectFactory&) {
   return Value::Integer(static_cast<std::int16_t>(VarType(a[0])));
 }
@@ -269,25 +284,44 @@ Value CreateObject(Args a, const ObjectFactory& create_object) {
 }
 
 constexpr Builtin kBuiltins[] = {
-    {u"ABS", 1, 1, Abs},         {u"ATN", 1, 1, Atn},
-    {u"CBOOL", 1, 1, CBool},     {u"CBYTE", 1, 1, CByte},
-    {u"CCUR", 1, 1, CCur},       {u"CDBL", 1, 1, CDbl},
-    {u"CINT", 1, 1, CInt},       {u"CLNG", 1, 1, CLng},
-    {u"COS", 1, 1, Cos},         {u"CREATEOBJECT", 1, 2, CreateObject},
-    {u"CSTR", 1, 1, CStr},       {u"EXP", 1, 1, Exp},
-    {u"FIX", 1, 1, Fix},         {u"HEX", 1, 1, InRadix<4>},
-    {u"INSTR", 2, 4, InStr},     {u"INT", 1, 1, Int},
-    {u"ISEMPTY", 1, 1, IsEmpty}, {u"ISNULL", 1, 1, IsNull},
-    {u"ISNUMERIC", 1, 1, IsNumeric}, {u"ISOBJECT", 1, 1, IsObject},
-    {u"LCASE", 1, 1, LCase},     {u"LEFT", 2, 2, Left},
-    {u"LEN", 1, 1, Len},         {u"LOG", 1, 1, Log},
-    {u"LTRIM", 1, 1, LTrim},     {u"MID", 2, 3, Mid},
-    {u"OCT", 1, 1, InRadix<3>},  {u"RIGHT", 2, 2, Right},
-    {u"ROUND", 1, 2, Round},     {u"RTRIM", 1, 1, RTrim},
-    {u"SGN", 1, 1, Sgn},         {u"SIN", 1, 1, Sin},
-    {u"SQR", 1, 1, Sqr},         {u"TAN", 1, 1, Tan},
-    {u"TRIM", 1, 1, Trim},       {u"TYPENAME", 1, 1, TypeNameOf},
-    {u"UCASE", 1, 1, UCase},     {u"VARTYPE", 1, 1, VarTypeOf},
+    {u"ABS", 1, 1, Abs},
+    {u"ATN", 1, 1, Atn},
+    {u"CBOOL", 1, 1, CBool},
+    {u"CBYTE", 1, 1, CByte},
+    {u"CCUR", 1, 1, CCur},
+    {u"CDBL", 1, 1, CDbl},
+    {u"CINT", 1, 1, CInt},
+    {u"CLNG", 1, 1, CLng},
+    {u"COS", 1, 1, Cos},
+    {u"CREATEOBJECT", 1, 2, CreateObject},
+    {u"CSTR", 1, 1, CStr},
+    {u"EXP", 1, 1, Exp},
+    {u"FIX", 1, 1, Fix},
+    {u"HEX", 1, 1, InRadix<4>},
+    {u"INSTR", 2, 4, InStr},
+    {u"INT", 1, 1, Int},
+    {u"ISEMPTY", 1, 1, IsEmpty},
+    {u"ISNULL", 1, 1, IsNull},
+    {u"ISNUMERIC", 1, 1, IsNumeric},
+    {u"ISOBJECT", 1, 1, IsObject},
+    {u"LCASE", 1, 1, LCase},
+    {u"LEFT", 2, 2, Left},
+    {u"LEN", 1, 1, Len},
+    {u"LOG", 1, 1, Log},
+    {u"LTRIM", 1, 1, LTrim},
+    {u"MID", 2, 3, Mid},
+    {u"OCT", 1, 1, InRadix<3>},
+    {u"RIGHT", 2, 2, Right},
+    {u"ROUND", 1, 2, Round},
+    {u"RTRIM", 1, 1, RTrim},
+    {u"SGN", 1, 1, Sgn},
+    {u"SIN", 1, 1, Sin},
+    {u"SQR", 1, 1, Sqr},
+    {u"TAN", 1, 1, Tan},
+    {u"TRIM", 1, 1, Trim},
+    {u"TYPENAME", 1, 1, TypeNameOf},
+    {u"UCASE", 1, 1, UCase},
+    {u"VARTYPE", 1, 1, VarTypeOf},
 };
 
 }  // namespace

@@ -22,32 +22,54 @@ struct BinaryToken {
 
 BinaryToken BinaryAt(const Lexer& lex) {
   switch (lex.token()) {
-    case Token::Caret: return {BinaryOp::Power, 14};
-    case Token::Star: return {BinaryOp::Multiply, 12};
-    case Token::Slash: return {BinaryOp::Divide, 12};
-    case Token::Backslash: return {BinaryOp::IntDivide, 11};
-    case Token::Plus: return {BinaryOp::Add, 9};
-    case Token::Minus: return {BinaryOp::Subtract, 9};
-    case Token::Ampersand: return {BinaryOp::Concat, 8};
-    case Token::Equal: return {BinaryOp::Equal, 7};
-    case Token::NotEqual: return {BinaryOp::NotEqual, 7};
-    case Token::Less: return {BinaryOp::Less, 7};
-    case Token::Greater: return {BinaryOp::Greater, 7};
-    case Token::LessEqual: return {BinaryOp::LessEqual, 7};
-    case Token::GreaterEqual: return {BinaryOp::GreaterEqual, 7};
+    case Token::Caret:
+      return {BinaryOp::Power, 14};
+    case Token::Star:
+      return {BinaryOp::Multiply, 12};
+    case Token::Slash:
+      return {BinaryOp::Divide, 12};
+    case Token::Backslash:
+      return {BinaryOp::IntDivide, 11};
+    case Token::Plus:
+      return {BinaryOp::Add, 9};
+    case Token::Minus:
+      return {BinaryOp::Subtract, 9};
+    case Token::Ampersand:
+      return {BinaryOp::Concat, 8};
+    case Token::Equal:
+      return {BinaryOp::Equal, 7};
+    case Token::NotEqual:
+      return {BinaryOp::NotEqual, 7};
+    case Token::Less:
+      return {BinaryOp::Less, 7};
+    case Token::Greater:
+      return {BinaryOp::Greater, 7};
+    case Token::LessEqual:
+      return {BinaryOp::LessEqual, 7};
+    case Token::GreaterEqual:
+      return {BinaryOp::GreaterEqual, 7};
     case Token::Word:
       switch (lex.keyword()) {
-        case Keyword::Mod: return {BinaryOp::Mod, 10};
-        case Keyword::Is: return {BinaryOp::Is, 7};
-        case Keyword::And: return {BinaryOp::And, 5};
-        case Keyword::Or: return {BinaryOp::Or, 4};
-        case Keyword::Xor: return {BinaryOp::Xor, 3};
-        case Keyword::Eqv: return {BinaryOp::Eqv, 2};
-        case Keyword::Imp: return {BinaryOp::Imp, 1};
-        default: break;
+        case Keyword::Mod:
+          return {BinaryOp::Mod, 10};
+        case Keyword::Is:
+          return {BinaryOp::Is, 7};
+        case Keyword::And:
+          return {BinaryOp::And, 5};
+        case Keyword::Or:
+          return {BinaryOp::Or, 4};
+        case Keyword::Xor:
+          return {BinaryOp::Xor, 3};
+        case Keyword::Eqv:
+          return {BinaryOp::Eqv, 2};
+        case Keyword::Imp:
+          return {BinaryOp::Imp, 1};
+        default:
+          break;
       }
       break;
-    default: break;
+    default:
+      break;
   }
   return {BinaryOp::Add, 0};
 }
@@ -80,8 +102,10 @@ class Parser {
       const BinaryToken t = BinaryAt(lex_);
       if (t.level == 0 || t.level < min_level) return;
       lex_.Next();
-      if (t.op == BinaryOp::Power) ParseExponent();
-      else ParseExpression(t.level + 1);
+      if (t.op == BinaryOp::Power)
+        ParseExponent();
+      else
+        ParseExpression(t.level + 1);
       program_.code.push_back({.op = OpCode::Binary, .binary = t.op});
     }
   }
@@ -141,20 +165,36 @@ class Parser {
         if (lex_.token() != Token::RParen) ThrowCompilation(err::kExpectedRightParen);
         lex_.Next();
         return;
-      case Token::Word: ParseWord(); return;
-      default: ThrowCompilation(err::kSyntaxError);
+      case Token::Word:
+        ParseWord();
+        return;
+      default:
+        ThrowCompilation(err::kSyntaxError);
     }
   }
 
   void ParseWord() {
     switch (lex_.keyword()) {
-      case Keyword::True: PushConstant(Value::Boolean(true)); break;
-      case Keyword::False: PushConstant(Value::Boolean(false)); break;
-      case Keyword::Empty: PushConstant(Value()); break;
-      case Keyword::Null: PushConstant(Value::Null()); break;
-      case Keyword::Nothing: PushConstant(Value::Object(nullptr)); break;
-      case Keyword::None: ParseIdentifier(); return;
-      default: ThrowCompilation(err::kSyntaxError);
+      case Keyword::True:
+        PushConstant(Value::Boolean(true));
+        break;
+      case Keyword::False:
+        PushConstant(Value::Boolean(false));
+        break;
+      case Keyword::Empty:
+        PushConstant(Value());
+        break;
+      case Keyword::Null:
+        PushConstant(Value::Null());
+        break;
+      case Keyword::Nothing:
+        PushConstant(Value::Object(nullptr));
+        break;
+      case Keyword::None:
+        ParseIdentifier();
+        return;
+      default:
+        ThrowCompilation(err::kSyntaxError);
     }
     lex_.Next();
   }
@@ -201,9 +241,7 @@ class Parser {
     program_.constants.push_back(v);
   }
 
-  void EmitUnary(UnaryOp op) {
-    program_.code.push_back({.op = OpCode::Unary, .unary = op});
-  }
+  void EmitUnary(UnaryOp op) { program_.code.push_back({.op = OpCode::Unary, .unary = op}); }
 
   std::uint32_t AddName(std::u16string_view name) {
     program_.names.push_back(name);

@@ -44,20 +44,26 @@ std::int64_t RoundCurrency(std::int64_t ten_thousandths) {
 // Any value as a number, whole or not: the common step of the C* functions.
 double NumberOf(const Value& v) {
   switch (v.type()) {
-    case Subtype::Empty: return 0;
-    case Subtype::Null: ThrowRuntime(err::kInvalidUseOfNull);
+    case Subtype::Empty:
+      return 0;
+    case Subtype::Null:
+      ThrowRuntime(err::kInvalidUseOfNull);
     case Subtype::Boolean:
     case Subtype::Byte:
     case Subtype::Integer:
-    case Subtype::Long: return static_cast<double>(v.whole());
-    case Subtype::Currency: return static_cast<double>(v.whole()) / kCurrencyScale;
+    case Subtype::Long:
+      return static_cast<double>(v.whole());
+    case Subtype::Currency:
+      return static_cast<double>(v.whole()) / kCurrencyScale;
     case Subtype::Date:
-    case Subtype::Double: return v.real();
+    case Subtype::Double:
+      return v.real();
     case Subtype::String: {
       if (auto d = ParseNumber(v.string())) return *d;
       ThrowRuntime(err::kTypeMismatch);
     }
-    case Subtype::Object: return NumberOf(Dereference(v));
+    case Subtype::Object:
+      return NumberOf(Dereference(v));
   }
   ThrowRuntime(err::kTypeMismatch);
 }
@@ -70,7 +76,8 @@ std::int64_t WholeIn(const Value& v, std::int64_t lo, std::int64_t hi) {
     n = v.whole();
   } else {
     const double d = RoundHalfEven(NumberOf(v));
-    if (!(d >= static_cast<double>(lo) && d <= static_cast<double>(hi))) ThrowRuntime(err::kOverflow);
+    if (!(d >= static_cast<double>(lo) && d <= static_cast<double>(hi)))
+      ThrowRuntime(err::kOverflow);
     n = static_cast<std::int64_t>(d);
   }
   if (n < lo || n > hi) ThrowRuntime(err::kOverflow);
@@ -162,32 +169,45 @@ std::int64_t ToCurrency(const Value& v) {
 
 bool ToBoolean(const Value& v) {
   switch (v.type()) {
-    case Subtype::Empty: return false;
-    case Subtype::Null: ThrowRuntime(err::kInvalidUseOfNull);
+    case Subtype::Empty:
+      return false;
+    case Subtype::Null:
+      ThrowRuntime(err::kInvalidUseOfNull);
     case Subtype::String: {
       if (EqualsIgnoringCase(v.string(), u"True")) return true;
       if (EqualsIgnoringCase(v.string(), u"False")) return false;
       if (auto d = ParseNumber(v.string())) return *d != 0;
       ThrowRuntime(err::kTypeMismatch);
     }
-    case Subtype::Object: return ToBoolean(Dereference(v));
-    default: return v.IsWhole() ? v.whole() != 0 : v.real() != 0;
+    case Subtype::Object:
+      return ToBoolean(Dereference(v));
+    default:
+      return v.IsWhole() ? v.whole() != 0 : v.real() != 0;
   }
 }
 
 std::u16string ToString(const Value& v) {
   switch (v.type()) {
-    case Subtype::Empty: return {};
-    case Subtype::Null: ThrowRuntime(err::kInvalidUseOfNull);
-    case Subtype::Boolean: return v.boolean() ? u"True" : u"False";
+    case Subtype::Empty:
+      return {};
+    case Subtype::Null:
+      ThrowRuntime(err::kInvalidUseOfNull);
+    case Subtype::Boolean:
+      return v.boolean() ? u"True" : u"False";
     case Subtype::Byte:
     case Subtype::Integer:
-    case Subtype::Long: return Decimal(v.whole());
-    case Subtype::Currency: return FormatCurrency(v.whole());
-    case Subtype::Date: return FormatDate(v.real());
-    case Subtype::Double: return FormatDouble(v.real());
-    case Subtype::String: return v.string();
-    case Subtype::Object: return ToString(Dereference(v));
+    case Subtype::Long:
+      return Decimal(v.whole());
+    case Subtype::Currency:
+      return FormatCurrency(v.whole());
+    case Subtype::Date:
+      return FormatDate(v.real());
+    case Subtype::Double:
+      return FormatDouble(v.real());
+    case Subtype::String:
+      return v.string();
+    case Subtype::Object:
+      return ToString(Dereference(v));
   }
   return {};
 }
@@ -284,34 +304,56 @@ std::u16string FormatDate(double automation_date) {
 
 std::u16string_view TypeName(const Value& v) {
   switch (v.type()) {
-    case Subtype::Empty: return u"Empty";
-    case Subtype::Null: return u"Null";
-    case Subtype::Boolean: return u"Boolean";
-    case Subtype::Byte: return u"Byte";
-    case Subtype::Integer: return u"Integer";
-    case Subtype::Long: return u"Long";
-    case Subtype::Currency: return u"Currency";
-    case Subtype::Date: return u"Date";
-    case Subtype::Double: return u"Double";
-    case Subtype::String: return u"String";
-    case Subtype::Object: return v.object() ? u"Object" : u"Nothing";
+    case Subtype::Empty:
+      return u"Empty";
+    case Subtype::Null:
+      return u"Null";
+    case Subtype::Boolean:
+      return u"Boolean";
+    case Subtype::Byte:
+      return u"Byte";
+    case Subtype::Integer:
+      return u"Integer";
+    case Subtype::Long:
+      return u"Long";
+    case Subtype::Currency:
+      return u"Currency";
+    case Subtype::Date:
+      return u"Date";
+    case Subtype::Double:
+      return u"Double";
+    case Subtype::String:
+      return u"String";
+    case Subtype::Object:
+      return v.object() ? u"Object" : u"Nothing";
   }
   return u"Unknown";
 }
 
 int VarType(const Value& v) {
   switch (v.type()) {
-    case Subtype::Empty: return 0;
-    case Subtype::Null: return 1;
-    case Subtype::Integer: return 2;
-    case Subtype::Long: return 3;
-    case Subtype::Double: return 5;
-    case Subtype::Currency: return 6;
-    case Subtype::Date: return 7;
-    case Subtype::String: return 8;
-    case Subtype::Object: return 9;
-    case Subtype::Boolean: return 11;
-    case Subtype::Byte: return 17;
+    case Subtype::Empty:
+      return 0;
+    case Subtype::Null:
+      return 1;
+    case Subtype::Integer:
+      return 2;
+    case Subtype::Long:
+      return 3;
+    case Subtype::Double:
+      return 5;
+    case Subtype::Currency:
+      return 6;
+    case Subtype::Date:
+      return 7;
+    case Subtype::String:
+      return 8;
+    case Subtype::Object:
+      return 9;
+    case Subtype::Boolean:
+      return 11;
+    case Subtype::Byte:
+      return 17;
   }
   return 0;
 }

@@ -28,27 +28,62 @@ struct KeywordEntry {
 };
 
 constexpr KeywordEntry kKeywords[] = {
-    {u"MOD", Keyword::Mod}, {u"IS", Keyword::Is}, {u"NOT", Keyword::Not},
-    {u"AND", Keyword::And}, {u"OR", Keyword::Or}, {u"XOR", Keyword::Xor},
-    {u"EQV", Keyword::Eqv}, {u"IMP", Keyword::Imp}, {u"TRUE", Keyword::True},
-    {u"FALSE", Keyword::False}, {u"EMPTY", Keyword::Empty}, {u"NULL", Keyword::Null},
+    {u"MOD", Keyword::Mod},
+    {u"IS", Keyword::Is},
+    {u"NOT", Keyword::Not},
+    {u"AND", Keyword::And},
+    {u"OR", Keyword::Or},
+    {u"XOR", Keyword::Xor},
+    {u"EQV", Keyword::Eqv},
+    {u"IMP", Keyword::Imp},
+    {u"TRUE", Keyword::True},
+    {u"FALSE", Keyword::False},
+    {u"EMPTY", Keyword::Empty},
+    {u"NULL", Keyword::Null},
     {u"NOTHING", Keyword::Nothing},
     // Reserved for statements: never a value in an expression.
-    {u"BYREF", Keyword::Statement}, {u"BYVAL", Keyword::Statement}, {u"CALL", Keyword::Statement},
-    {u"CASE", Keyword::Statement}, {u"CLASS", Keyword::Statement}, {u"CONST", Keyword::Statement},
-    {u"DIM", Keyword::Statement}, {u"DO", Keyword::Statement}, {u"EACH", Keyword::Statement},
-    {u"ELSE", Keyword::Statement}, {u"ELSEIF", Keyword::Statement}, {u"END", Keyword::Statement},
-    {u"ERASE", Keyword::Statement}, {u"EXIT", Keyword::Statement}, {u"FOR", Keyword::Statement},
-    {u"FUNCTION", Keyword::Statement}, {u"GET", Keyword::Statement}, {u"IF", Keyword::Statement},
-    {u"IN", Keyword::Statement}, {u"LET", Keyword::Statement}, {u"LOOP", Keyword::Statement},
-    {u"NEW", Keyword::Statement}, {u"NEXT", Keyword::Statement}, {u"ON", Keyword::Statement},
-    {u"OPTION", Keyword::Statement}, {u"PRESERVE", Keyword::Statement},
-    {u"PRIVATE", Keyword::Statement}, {u"PROPERTY", Keyword::Statement},
-    {u"PUBLIC", Keyword::Statement}, {u"REDIM", Keyword::Statement}, {u"REM", Keyword::Statement},
-    {u"RESUME", Keyword::Statement}, {u"SELECT", Keyword::Statement}, {u"SET", Keyword::Statement},
-    {u"STEP", Keyword::Statement}, {u"SUB", Keyword::Statement}, {u"THEN", Keyword::Statement},
-    {u"TO", Keyword::Statement}, {u"UNTIL", Keyword::Statement}, {u"WEND", Keyword::Statement},
-    {u"WHILE", Keyword::Statement}, {u"WITH", Keyword::Statement},
+    {u"BYREF", Keyword::Statement},
+    {u"BYVAL", Keyword::Statement},
+    {u"CALL", Keyword::Statement},
+    {u"CASE", Keyword::Statement},
+    {u"CLASS", Keyword::Statement},
+    {u"CONST", Keyword::Statement},
+    {u"DIM", Keyword::Statement},
+    {u"DO", Keyword::Statement},
+    {u"EACH", Keyword::Statement},
+    {u"ELSE", Keyword::Statement},
+    {u"ELSEIF", Keyword::Statement},
+    {u"END", Keyword::Statement},
+    {u"ERASE", Keyword::Statement},
+    {u"EXIT", Keyword::Statement},
+    {u"FOR", Keyword::Statement},
+    {u"FUNCTION", Keyword::Statement},
+    {u"GET", Keyword::Statement},
+    {u"IF", Keyword::Statement},
+    {u"IN", Keyword::Statement},
+    {u"LET", Keyword::Statement},
+    {u"LOOP", Keyword::Statement},
+    {u"NEW", Keyword::Statement},
+    {u"NEXT", Keyword::Statement},
+    {u"ON", Keyword::Statement},
+    {u"OPTION", Keyword::Statement},
+    {u"PRESERVE", Keyword::Statement},
+    {u"PRIVATE", Keyword::Statement},
+    {u"PROPERTY", Keyword::Statement},
+    {u"PUBLIC", Keyword::Statement},
+    {u"REDIM", Keyword::Statement},
+    {u"REM", Keyword::Statement},
+    {u"RESUME", Keyword::Statement},
+    {u"SELECT", Keyword::Statement},
+    {u"SET", Keyword::Statement},
+    {u"STEP", Keyword::Statement},
+    {u"SUB", Keyword::Statement},
+    {u"THEN", Keyword::Statement},
+    {u"TO", Keyword::Statement},
+    {u"UNTIL", Keyword::Statement},
+    {u"WEND", Keyword::Statement},
+    {u"WHILE", Keyword::Statement},
+    {u"WITH", Keyword::Statement},
 };
 
 Keyword KeywordOf(std::u16string_view word) {
@@ -84,36 +119,71 @@ void Lexer::Next() {
     ReadWord();
   } else {
     switch (c) {
-      case u'"': ReadString(); break;
+      case u'"':
+        ReadString();
+        break;
       case u'\r':
       case u'\n':
-      case u':': single(Token::EndOfStatement); break;
-      case u'(': single(Token::LParen); break;
-      case u')': single(Token::RParen); break;
-      case u',': single(Token::Comma); break;
-      case u'.': single(Token::Dot); break;
-      case u'+': single(Token::Plus); break;
-      case u'-': single(Token::Minus); break;
-      case u'*': single(Token::Star); break;
-      case u'/': single(Token::Slash); break;
-      case u'\\': single(Token::Backslash); break;
-      case u'^': single(Token::Caret); break;
-      case u'=': single(Token::Equal); break;
+      case u':':
+        single(Token::EndOfStatement);
+        break;
+      case u'(':
+        single(Token::LParen);
+        break;
+      case u')':
+        single(Token::RParen);
+        break;
+      case u',':
+        single(Token::Comma);
+        break;
+      case u'.':
+        single(Token::Dot);
+        break;
+      case u'+':
+        single(Token::Plus);
+        break;
+      case u'-':
+        single(Token::Minus);
+        break;
+      case u'*':
+        single(Token::Star);
+        break;
+      case u'/':
+        single(Token::Slash);
+        break;
+      case u'\\':
+        single(Token::Backslash);
+        break;
+      case u'^':
+        single(Token::Caret);
+        break;
+      case u'=':
+        single(Token::Equal);
+        break;
       case u'<':
-        if (next == u'>') single(Token::NotEqual, 2);
-        else if (next == u'=') single(Token::LessEqual, 2);
-        else single(Token::Less);
+        if (next == u'>')
+          single(Token::NotEqual, 2);
+        else if (next == u'=')
+          single(Token::LessEqual, 2);
+        else
+          single(Token::Less);
         break;
       case u'>':
-        if (next == u'=') single(Token::GreaterEqual, 2);
-        else single(Token::Greater);
+        if (next == u'=')
+          single(Token::GreaterEqual, 2);
+        else
+          single(Token::Greater);
         break;
       case u'&':
-        if (next == u'H' || next == u'h') ReadRadixNumber(16);
-        else if (next == u'O' || next == u'o') ReadRadixNumber(8);
-        else single(Token::Ampersand);
+        if (next == u'H' || next == u'h')
+          ReadRadixNumber(16);
+        else if (next == u'O' || next == u'o')
+          ReadRadixNumber(8);
+        else
+          single(Token::Ampersand);
         break;
-      default: ThrowCompilation(err::kInvalidCharacter);
+      default:
+        ThrowCompilation(err::kInvalidCharacter);
     }
   }
   length_ = pos_ - start_;
@@ -143,16 +213,20 @@ void Lexer::ReadNumber() {
   const DecimalNumber n = ReadDecimal(ascii);
   if (n.status != NumberRead::Ok) ThrowCompilation(err::kInvalidNumber);
   // A whole literal is an Integer when it fits, else a Long, else a Double.
-  if (whole && n.value <= 32767) value_ = Value::Integer(static_cast<std::int16_t>(n.value));
-  else if (whole && n.value <= 2147483647.0) value_ = Value::Long(static_cast<std::int32_t>(n.value));
-  else value_ = Value::Double(n.value);
+  if (whole && n.value <= 32767)
+    value_ = Value::Integer(static_cast<std::int16_t>(n.value));
+  else if (whole && n.value <= 2147483647.0)
+    value_ = Value::Long(static_cast<std::int32_t>(n.value));
+  else
+    value_ = Value::Double(n.value);
 }
 
 void Lexer::ReadRadixNumber(int base) {
   std::size_t i = pos_ + 2;
   while (i < source_.size() && IsWordChar(source_[i]) && source_[i] != u'_') {
     const char16_t c = Upper(source_[i]);
-    const bool digit = base == 16 ? (IsDigit(c) || (c >= u'A' && c <= u'F')) : (c >= u'0' && c <= u'7');
+    const bool digit =
+        base == 16 ? (IsDigit(c) || (c >= u'A' && c <= u'F')) : (c >= u'0' && c <= u'7');
     if (!digit) break;
     ++i;
   }

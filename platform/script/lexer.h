@@ -12,18 +12,46 @@
 namespace vbs {
 
 enum class Token : std::uint8_t {
-  End, EndOfStatement,
-  Number, String, Word,
-  LParen, RParen, Comma, Dot,
-  Plus, Minus, Star, Slash, Backslash, Caret, Ampersand,
-  Equal, NotEqual, Less, Greater, LessEqual, GreaterEqual,
+  End,
+  EndOfStatement,
+  Number,
+  String,
+  Word,
+  LParen,
+  RParen,
+  Comma,
+  Dot,
+  Plus,
+  Minus,
+  Star,
+  Slash,
+  Backslash,
+  Caret,
+  Ampersand,
+  Equal,
+  NotEqual,
+  Less,
+  Greater,
+  LessEqual,
+  GreaterEqual,
 };
 
 // Words with a meaning of their own in an expression.
 enum class Keyword : std::uint8_t {
   None,  // an identifier
-  Mod, Is, Not, And, Or, Xor, Eqv, Imp,
-  True, False, Empty, Null, Nothing,
+  Mod,
+  Is,
+  Not,
+  And,
+  Or,
+  Xor,
+  Eqv,
+  Imp,
+  True,
+  False,
+  Empty,
+  Null,
+  Nothing,
   Statement,  // a word that only begins or belongs to a statement (If, Dim, ...)
 };
 

@@ -1,10 +1,10 @@
 #include "number_text.h"
 
+#include <locale.h>
 #include <cerrno>
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
-#include <locale.h>
 #include <string>
 
 namespace vbs {
@@ -58,10 +58,14 @@ std::optional<RadixNumber> ReadRadix(std::u16string_view digits, int base) {
   std::uint64_t n = 0;
   for (char16_t c : digits) {
     int d;
-    if (c >= u'0' && c <= u'9') d = c - u'0';
-    else if (c >= u'A' && c <= u'F') d = c - u'A' + 10;
-    else if (c >= u'a' && c <= u'f') d = c - u'a' + 10;
-    else return std::nullopt;
+    if (c >= u'0' && c <= u'9')
+      d = c - u'0';
+    else if (c >= u'A' && c <= u'F')
+      d = c - u'A' + 10;
+    else if (c >= u'a' && c <= u'f')
+      d = c - u'a' + 10;
+    else
+      return std::nullopt;
     if (d >= base) return std::nullopt;
     n = n * base + d;
     if (n > 0xFFFFFFFFu) return std::nullopt;

@@ -29,20 +29,29 @@ struct Number {
 
 Number ArithmeticOperand(const Value& v) {
   switch (v.type()) {
-    case Subtype::Empty: return {Rank::Integer};
+    case Subtype::Empty:
+      return {Rank::Integer};
     case Subtype::Boolean:
-    case Subtype::Integer: return {Rank::Integer, v.whole()};
-    case Subtype::Byte: return {Rank::Byte, v.whole()};
-    case Subtype::Long: return {Rank::Long, v.whole()};
-    case Subtype::Currency: return {Rank::Currency, v.whole()};
-    case Subtype::Double: return {Rank::Double, 0, v.real()};
-    case Subtype::Date: return {Rank::Date, 0, v.real()};
+    case Subtype::Integer:
+      return {Rank::Integer, v.whole()};
+    case Subtype::Byte:
+      return {Rank::Byte, v.whole()};
+    case Subtype::Long:
+      return {Rank::Long, v.whole()};
+    case Subtype::Currency:
+      return {Rank::Currency, v.whole()};
+    case Subtype::Double:
+      return {Rank::Double, 0, v.real()};
+    case Subtype::Date:
+      return {Rank::Date, 0, v.real()};
     case Subtype::String: {
       if (auto d = ParseNumber(v.string())) return {Rank::Double, 0, *d};
       ThrowRuntime(err::kTypeMismatch);
     }
-    case Subtype::Object: return ArithmeticOperand(Dereference(v));
-    case Subtype::Null: break;  // callers handle Null first
+    case Subtype::Object:
+      return ArithmeticOperand(Dereference(v));
+    case Subtype::Null:
+      break;  // callers handle Null first
   }
   ThrowRuntime(err::kTypeMismatch);
 }
@@ -93,18 +102,23 @@ Value Arithmetic(BinaryOp op, const Number& a, const Number& b) {
   if (rank <= Rank::Long) {
     const std::int64_t x = a.whole, y = b.whole;
     switch (op) {
-      case BinaryOp::Add: return FitWhole(x + y, rank);
-      case BinaryOp::Subtract: return FitWhole(x - y, rank);
-      default: return FitWhole(x * y, rank);
+      case BinaryOp::Add:
+        return FitWhole(x + y, rank);
+      case BinaryOp::Subtract:
+        return FitWhole(x - y, rank);
+      default:
+        return FitWhole(x * y, rank);
     }
   }
-  const bool has_real = a.rank == Rank::Double || a.rank == Rank::Date ||
-                        b.rank == Rank::Double || b.rank == Rank::Date;
+  const bool has_real = a.rank == Rank::Double || a.rank == Rank::Date || b.rank == Rank::Double ||
+                        b.rank == Rank::Date;
   if (rank == Rank::Currency && !has_real) {
     const Int128 x = ScaledCurrency(a), y = ScaledCurrency(b);
     switch (op) {
-      case BinaryOp::Add: return FitCurrency(x + y);
-      case BinaryOp::Subtract: return FitCurrency(x - y);
+      case BinaryOp::Add:
+        return FitCurrency(x + y);
+      case BinaryOp::Subtract:
+        return FitCurrency(x - y);
       default: {
         Int128 p = x * y;
         Int128 q = p / kCurrencyScale, r = p % kCurrencyScale;
@@ -160,13 +174,19 @@ struct WholeOperand {
 
 WholeOperand WholeOperandOf(const Value& v) {
   switch (v.type()) {
-    case Subtype::Empty: return {Rank::Integer, 0};
+    case Subtype::Empty:
+      return {Rank::Integer, 0};
     case Subtype::Boolean:
-    case Subtype::Integer: return {Rank::Integer, v.whole()};
-    case Subtype::Byte: return {Rank::Byte, v.whole()};
-    case Subtype::Long: return {Rank::Long, v.whole()};
-    case Subtype::Object: return WholeOperandOf(Dereference(v));
-    default: return {Rank::Long, ToLong(v)};
+    case Subtype::Integer:
+      return {Rank::Integer, v.whole()};
+    case Subtype::Byte:
+      return {Rank::Byte, v.whole()};
+    case Subtype::Long:
+      return {Rank::Long, v.whole()};
+    case Subtype::Object:
+      return WholeOperandOf(Dereference(v));
+    default:
+      return {Rank::Long, ToLong(v)};
   }
 }
 
@@ -185,9 +205,12 @@ Value IntegerDivision(BinaryOp op, const Value& a0, const Value& b0) {
 // -1 and 0 for Booleans, the bits of the rank for numbers.
 Value TypedBits(std::int64_t bits, Rank rank) {
   switch (rank) {
-    case Rank::Byte: return Value::Byte(static_cast<std::uint8_t>(bits & 0xFF));
-    case Rank::Integer: return Value::Integer(static_cast<std::int16_t>(bits & 0xFFFF));
-    default: return Value::Long(static_cast<std::int32_t>(bits & 0xFFFFFFFF));
+    case Rank::Byte:
+      return Value::Byte(static_cast<std::uint8_t>(bits & 0xFF));
+    case Rank::Integer:
+      return Value::Integer(static_cast<std::int16_t>(bits & 0xFFFF));
+    default:
+      return Value::Long(static_cast<std::int32_t>(bits & 0xFFFFFFFF));
   }
 }
 
@@ -200,8 +223,7 @@ bool IsZero(const Value& v) {
 bool IsAllOnes(const Value& v) {
   if (v.type() == Subtype::Boolean) return v.boolean();
   const WholeOperand w = WholeOperandOf(v);
-  return (w.value & 0xFFFFFFFF) == (AllOnes(w.rank) & 0xFFFFFFFF) &&
-         (w.rank != Rank::Integer || w.value == -1);
+  return w.value == AllOnes(w.rank);
 }
 
 // `v` itself as the result of a logical operator: a Boolean stays Boolean.
@@ -218,11 +240,16 @@ Value TrueLike(const Value& v) {
 
 std::int64_t Bitwise(BinaryOp op, std::int64_t x, std::int64_t y) {
   switch (op) {
-    case BinaryOp::And: return x & y;
-    case BinaryOp::Or: return x | y;
-    case BinaryOp::Xor: return x ^ y;
-    case BinaryOp::Eqv: return ~(x ^ y);
-    default: return ~x | y;  // Imp
+    case BinaryOp::And:
+      return x & y;
+    case BinaryOp::Or:
+      return x | y;
+    case BinaryOp::Xor:
+      return x ^ y;
+    case BinaryOp::Eqv:
+      return ~(x ^ y);
+    default:
+      return ~x | y;  // Imp
   }
 }
 
@@ -234,12 +261,15 @@ Value LogicalWithNull(BinaryOp op, const Value& a, const Value& b) {
   const Value& other = a_null ? b : a;
   if (a_null && b_null) return Value::Null();
   switch (op) {
-    case BinaryOp::And: return IsZero(other) ? AsLogical(other) : Value::Null();
-    case BinaryOp::Or: return IsAllOnes(other) ? AsLogical(other) : Value::Null();
+    case BinaryOp::And:
+      return IsZero(other) ? AsLogical(other) : Value::Null();
+    case BinaryOp::Or:
+      return IsAllOnes(other) ? AsLogical(other) : Value::Null();
     case BinaryOp::Imp:
       if (a_null) return IsAllOnes(b) ? AsLogical(b) : Value::Null();
       return IsZero(a) ? TrueLike(a) : Value::Null();
-    default: return Value::Null();
+    default:
+      return Value::Null();
   }
 }
 
@@ -287,12 +317,18 @@ Value Comparison(BinaryOp op, const Value& a, const Value& b) {
   const std::optional<int> c = Compare(a, b);
   if (!c) return Value::Null();
   switch (op) {
-    case BinaryOp::Equal: return Value::Boolean(*c == 0);
-    case BinaryOp::NotEqual: return Value::Boolean(*c != 0);
-    case BinaryOp::Less: return Value::Boolean(*c < 0);
-    case BinaryOp::Greater: return Value::Boolean(*c > 0);
-    case BinaryOp::LessEqual: return Value::Boolean(*c <= 0);
-    default: return Value::Boolean(*c >= 0);
+    case BinaryOp::Equal:
+      return Value::Boolean(*c == 0);
+    case BinaryOp::NotEqual:
+      return Value::Boolean(*c != 0);
+    case BinaryOp::Less:
+      return Value::Boolean(*c < 0);
+    case BinaryOp::Greater:
+      return Value::Boolean(*c > 0);
+    case BinaryOp::LessEqual:
+      return Value::Boolean(*c <= 0);
+    default:
+      return Value::Boolean(*c >= 0);
   }
 }
 
@@ -316,11 +352,16 @@ Value Negate(const Value& v0) {
   const Number n = ArithmeticOperand(v);
   switch (n.rank) {
     case Rank::Byte:
-    case Rank::Integer: return FitWhole(-n.whole, Rank::Integer);
-    case Rank::Long: return FitWhole(-n.whole, Rank::Long);
-    case Rank::Currency: return FitCurrency(-Int128(n.whole));
-    case Rank::Date: return Value::Date(-n.real);
-    default: return Value::Double(-n.real);
+    case Rank::Integer:
+      return FitWhole(-n.whole, Rank::Integer);
+    case Rank::Long:
+      return FitWhole(-n.whole, Rank::Long);
+    case Rank::Currency:
+      return FitCurrency(-Int128(n.whole));
+    case Rank::Date:
+      return Value::Date(-n.real);
+    default:
+      return Value::Double(-n.real);
   }
 }
 
@@ -336,33 +377,44 @@ Value Not(const Value& v0) {
 
 Value Apply(BinaryOp op, const Value& a, const Value& b) {
   switch (op) {
-    case BinaryOp::Power: return Power(a, b);
-    case BinaryOp::Divide: return Divide(a, b);
+    case BinaryOp::Power:
+      return Power(a, b);
+    case BinaryOp::Divide:
+      return Divide(a, b);
     case BinaryOp::IntDivide:
-    case BinaryOp::Mod: return IntegerDivision(op, a, b);
-    case BinaryOp::Add: return Add(a, b);
+    case BinaryOp::Mod:
+      return IntegerDivision(op, a, b);
+    case BinaryOp::Add:
+      return Add(a, b);
     case BinaryOp::Subtract:
     case BinaryOp::Multiply: {
       const Value x = Dereference(a), y = Dereference(b);
       if (x.IsNull() || y.IsNull()) return Value::Null();
       return Arithmetic(op, ArithmeticOperand(x), ArithmeticOperand(y));
     }
-    case BinaryOp::Concat: return Concat(a, b);
-    case BinaryOp::Is: return Is(a, b);
+    case BinaryOp::Concat:
+      return Concat(a, b);
+    case BinaryOp::Is:
+      return Is(a, b);
     case BinaryOp::And:
     case BinaryOp::Or:
     case BinaryOp::Xor:
     case BinaryOp::Eqv:
-    case BinaryOp::Imp: return Logical(op, a, b);
-    default: return Comparison(op, a, b);
+    case BinaryOp::Imp:
+      return Logical(op, a, b);
+    default:
+      return Comparison(op, a, b);
   }
 }
 
 Value Apply(UnaryOp op, const Value& a) {
   switch (op) {
-    case UnaryOp::Negate: return Negate(a);
-    case UnaryOp::Not: return Not(a);
-    case UnaryOp::Plus: return Dereference(a);
+    case UnaryOp::Negate:
+      return Negate(a);
+    case UnaryOp::Not:
+      return Not(a);
+    case UnaryOp::Plus:
+      return Dereference(a);
   }
   return a;
 }

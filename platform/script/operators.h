@@ -13,9 +13,26 @@
 namespace vbs {
 
 enum class BinaryOp : std::uint8_t {
-  Power, Multiply, Divide, IntDivide, Mod, Add, Subtract, Concat,
-  Equal, NotEqual, Less, Greater, LessEqual, GreaterEqual, Is,
-  And, Or, Xor, Eqv, Imp,
+  Power,
+  Multiply,
+  Divide,
+  IntDivide,
+  Mod,
+  Add,
+  Subtract,
+  Concat,
+  Equal,
+  NotEqual,
+  Less,
+  Greater,
+  LessEqual,
+  GreaterEqual,
+  Is,
+  And,
+  Or,
+  Xor,
+  Eqv,
+  Imp,
 };
 enum class UnaryOp : std::uint8_t { Negate, Plus, Not };
 

@@ -12,7 +12,17 @@
 namespace vbs {
 
 enum class Subtype : std::uint8_t {
-  Empty, Null, Boolean, Byte, Integer, Long, Currency, Date, Double, String, Object,
+  Empty,
+  Null,
+  Boolean,
+  Byte,
+  Integer,
+  Long,
+  Currency,
+  Date,
+  Double,
+  String,
+  Object,
 };
 
 class Value;
@@ -37,17 +47,39 @@ class Value {
   Value() = default;  // Empty
 
   static Value Null() { return Value(Subtype::Null); }
-  static Value Boolean(bool b) { Value v(Subtype::Boolean); v.i_ = b ? -1 : 0; return v; }
+  static Value Boolean(bool b) {
+    Value v(Subtype::Boolean);
+    v.i_ = b ? -1 : 0;
+    return v;
+  }
   static Value Byte(std::uint8_t n) { return Whole(Subtype::Byte, n); }
   static Value Integer(std::int16_t n) { return Whole(Subtype::Integer, n); }
   static Value Long(std::int32_t n) { return Whole(Subtype::Long, n); }
   // `ten_thousandths` = the amount times 10,000.
-  static Value Currency(std::int64_t ten_thousandths) { return Whole(Subtype::Currency, ten_thousandths); }
-  static Value Date(double automation_date) { Value v(Subtype::Date); v.d_ = automation_date; return v; }
-  static Value Double(double d) { Value v(Subtype::Double); v.d_ = d; return v; }
-  static Value String(std::u16string s) { Value v(Subtype::String); v.s_ = std::move(s); return v; }
+  static Value Currency(std::int64_t ten_thousandths) {
+    return Whole(Subtype::Currency, ten_thousandths);
+  }
+  static Value Date(double automation_date) {
+    Value v(Subtype::Date);
+    v.d_ = automation_date;
+    return v;
+  }
+  static Value Double(double d) {
+    Value v(Subtype::Double);
+    v.d_ = d;
+    return v;
+  }
+  static Value String(std::u16string s) {
+    Value v(Subtype::String);
+    v.s_ = std::move(s);
+    return v;
+  }
   // A null reference is Nothing.
-  static Value Object(ObjectRef o) { Value v(Subtype::Object); v.o_ = std::move(o); return v; }
+  static Value Object(ObjectRef o) {
+    Value v(Subtype::Object);
+    v.o_ = std::move(o);
+    return v;
+  }
 
   Subtype type() const { return type_; }
   bool IsEmpty() const { return type_ == Subtype::Empty; }
@@ -73,7 +105,11 @@ class Value {
 
  private:
   explicit Value(Subtype t) : type_(t) {}
-  static Value Whole(Subtype t, std::int64_t n) { Value v(t); v.i_ = n; return v; }
+  static Value Whole(Subtype t, std::int64_t n) {
+    Value v(t);
+    v.i_ = n;
+    return v;
+  }
 
   Subtype type_ = Subtype::Empty;
   union {

@@ -16,7 +16,8 @@ namespace {
 
 // Calls DllRegisterServer or DllUnregisterServer of a library of the build.
 bool CallExport(const std::string& library, const char* name) {
-  const win::HMODULE module = win::LoadLibrary(std::string(std::getenv("VELMORA_BIN_DIR")) + "/" + library);
+  const win::HMODULE module =
+      win::LoadLibrary(std::string(std::getenv("VELMORA_BIN_DIR")) + "/" + library);
   if (!module) return false;
   auto fn = reinterpret_cast<std::int32_t (*)()>(win::GetProcAddress(module, name));
   const bool ok = fn && fn() >= 0;
@@ -56,7 +57,9 @@ class EvalCommand : public ::testing::Test {
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
   }
-  static CommandRun Eval(const std::string& expression) { return Velmora("eval " + Quoted(expression)); }
+  static CommandRun Eval(const std::string& expression) {
+    return Velmora("eval " + Quoted(expression));
+  }
 
   static inline std::filesystem::path dir_;
   static inline std::string velmora_;
@@ -70,9 +73,10 @@ TEST_F(EvalCommand, PrintsTheResultText) {
     const char* expression;
     const char* output;
   };
-  for (const Case& c : {Case{"5+7=12", "True\n"}, Case{"5+7=13", "False\n"}, Case{"12.4+3.3=15.7", "True\n"},
-                        Case{"16=16", "True\n"}, Case{"100>=99.5", "True\n"}, Case{"1/3", "0.333333333333333\n"},
-                        Case{"\"统计\" & 1", "统计1\n"}, Case{"Empty", "\n"}}) {
+  for (const Case& c :
+       {Case{"5+7=12", "True\n"}, Case{"5+7=13", "False\n"}, Case{"12.4+3.3=15.7", "True\n"},
+        Case{"16=16", "True\n"}, Case{"100>=99.5", "True\n"}, Case{"1/3", "0.333333333333333\n"},
+        Case{"\"统计\" & 1", "统计1\n"}, Case{"Empty", "\n"}}) {
     const CommandRun run = Eval(c.expression);
     EXPECT_EQ(run.output, c.output) << c.expression;
     EXPECT_EQ(run.status, 0) << c.expression;
@@ -85,10 +89,11 @@ TEST_F(EvalCommand, PrintsTheErrorAndFails) {
     const char* expression;
     const char* output;
   };
-  for (const Case& c : {Case{"12==12", "error 1002: Syntax error\n"},
-                        Case{"F1(JB1_1,A01,1)+1", "error 13: Type mismatch: 'F1'\n"},
-                        Case{"5+", "error 1002: Syntax error\n"}, Case{"12%", "error 1032: Invalid character\n"},
-                        Case{"1/0", "error 11: Division by zero\n"}}) {
+  for (const Case& c :
+       {Case{"12==12", "error 1002: Syntax error\n"},
+        Case{"F1(JB1_1,A01,1)+1", "error 13: Type mismatch: 'F1'\n"},
+        Case{"5+", "error 1002: Syntax error\n"}, Case{"12%", "error 1032: Invalid character\n"},
+        Case{"1/0", "error 11: Division by zero\n"}}) {
     const CommandRun run = Eval(c.expression);
     EXPECT_EQ(run.output, c.output) << c.expression;
     EXPECT_EQ(run.status, 1) << c.expression;

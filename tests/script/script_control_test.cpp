@@ -32,8 +32,8 @@ com::DISPID IdOf(IDispatch* object, std::u16string name) {
 com::HRESULT PutProperty(IDispatch* object, const char16_t* name, Variant value) {
   com::DISPID named = com::DISPID_PROPERTYPUT;
   com::DISPPARAMS params{&value, &named, 1, 1};
-  return object->Invoke(IdOf(object, name), com::IID_NULL, 0, com::DISPATCH_PROPERTYPUT, &params, nullptr,
-                        nullptr, nullptr);
+  return object->Invoke(IdOf(object, name), com::IID_NULL, 0, com::DISPATCH_PROPERTYPUT, &params,
+                        nullptr, nullptr, nullptr);
 }
 
 struct CallResult {
@@ -43,13 +43,14 @@ struct CallResult {
   std::u16string source, description;
 };
 
-CallResult Call(IDispatch* object, const char16_t* name, com::WORD flags, std::u16string_view argument,
-                bool with_argument = true) {
+CallResult Call(IDispatch* object, const char16_t* name, com::WORD flags,
+                std::u16string_view argument, bool with_argument = true) {
   Variant arg(argument);
   com::DISPPARAMS params{&arg, nullptr, with_argument ? 1u : 0u, 0};
   CallResult r;
   com::EXCEPINFO info;
-  r.hr = object->Invoke(IdOf(object, name), com::IID_NULL, 0, flags, &params, r.value.Put(), &info, nullptr);
+  r.hr = object->Invoke(IdOf(object, name), com::IID_NULL, 0, flags, &params, r.value.Put(), &info,
+                        nullptr);
   if (r.hr == com::DISP_E_EXCEPTION) {
     r.scode = info.scode;
     r.source = std::u16string(com::BstrView(info.bstrSource));
@@ -84,8 +85,8 @@ TEST_F(ScriptControlTest, OtherLanguagesAreRefusedClearly) {
   Variant value(u"JScript");
   com::DISPPARAMS params{&value, &named, 1, 1};
   com::EXCEPINFO info;
-  EXPECT_EQ(control->Invoke(IdOf(control.Get(), u"Language"), com::IID_NULL, 0, com::DISPATCH_PROPERTYPUT,
-                            &params, nullptr, &info, nullptr),
+  EXPECT_EQ(control->Invoke(IdOf(control.Get(), u"Language"), com::IID_NULL, 0,
+                            com::DISPATCH_PROPERTYPUT, &params, nullptr, &info, nullptr),
             com::DISP_E_EXCEPTION);
   EXPECT_NE(std::u16string(com::BstrView(info.bstrDescription)).find(u"'JScript' is not supported"),
             std::u16string::npos);
@@ -115,10 +116,12 @@ TEST_F(ScriptControlTest, ResultTextIsTheSameThroughTheVariantConversion) {
   // it must read as CStr reads it.
   ASSERT_EQ(PutProperty(control.Get(), u"Language", Variant(u"VBScript")), com::S_OK);
   Engine engine;
-  for (const char16_t* e : {u"5+7=12", u"5+7=13", u"0.1+0.2", u"1/3", u"1E20", u"123456789012345678",
-                            u"1.41111111133534E+16", u"100>=99.5", u"0.00001", u"-2.5", u"Empty", u"12.4+3.3"}) {
+  for (const char16_t* e :
+       {u"5+7=12", u"5+7=13", u"0.1+0.2", u"1/3", u"1E20", u"123456789012345678",
+        u"1.41111111133534E+16", u"100>=99.5", u"0.00001", u"-2.5", u"Empty", u"12.4+3.3"}) {
     Variant v = Eval(control.Get(), e).value;
-    ASSERT_EQ(com::VariantChangeType(&v, &v, com::VARIANT_ALPHABOOL, com::VT_BSTR), com::S_OK) << Utf8(e);
+    ASSERT_EQ(com::VariantChangeType(&v, &v, com::VARIANT_ALPHABOOL, com::VT_BSTR), com::S_OK)
+        << Utf8(e);
     EXPECT_EQ(v.ToWide(), ToString(engine.Eval(e))) << Utf8(e);
   }
 }
@@ -154,8 +157,9 @@ TEST_F(ScriptControlTest, WithoutExcepInfoTheErrorIsTheReturnValueAndTheErrorInf
   Variant arg(u"32767*CInt(40000)");
   com::DISPPARAMS params{&arg, nullptr, 1, 0};
   Variant result;
-  const com::HRESULT hr = control->Invoke(IdOf(control.Get(), u"Eval"), com::IID_NULL, 0, com::DISPATCH_METHOD,
-                                          &params, result.Put(), nullptr, nullptr);
+  const com::HRESULT hr =
+      control->Invoke(IdOf(control.Get(), u"Eval"), com::IID_NULL, 0, com::DISPATCH_METHOD, &params,
+                      result.Put(), nullptr, nullptr);
   EXPECT_EQ(hr, com::CTL_E_OVERFLOW);
   EXPECT_EQ(Utf8(com::ComError::FromLastCall(hr).Description()), "Overflow");
 }
@@ -166,7 +170,8 @@ TEST_F(ScriptControlTest, UnknownNamesAndWrongCallsAreRefused) {
   com::DISPID id;
   EXPECT_EQ(control->GetIDsOfNames(com::IID_NULL, names, 1, 0, &id), com::DISP_E_UNKNOWNNAME);
   ASSERT_EQ(PutProperty(control.Get(), u"Language", Variant(u"VBScript")), com::S_OK);
-  EXPECT_EQ(Call(control.Get(), u"Eval", com::DISPATCH_METHOD, {}, false).hr, com::DISP_E_BADPARAMCOUNT);
+  EXPECT_EQ(Call(control.Get(), u"Eval", com::DISPATCH_METHOD, {}, false).hr,
+            com::DISP_E_BADPARAMCOUNT);
 }
 
 // Registration into a registry of the test's own, then creation by ProgID.
@@ -174,8 +179,8 @@ class Registered : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_ = std::filesystem::temp_directory_path() /
-           ("script_registry_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-            std::to_string(reinterpret_cast<std::uintptr_t>(this)));
+           ("script_registry_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+            "_" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
     std::filesystem::create_directories(dir_);
     setenv("VELMORA_REGISTRY", (dir_ / "registry.xml").c_str(), 1);
     ASSERT_TRUE(com::SUCCEEDED(com::CoInitialize(nullptr)));
@@ -202,19 +207,23 @@ class Registered : public ::testing::Test {
 
 TEST_F(Registered, DllRegisterServerMakesTheProgIdCreatable) {
   Engine engine(control::CreateAutomationObject);
-  EXPECT_EQ(Evaluate(engine, "CreateObject(\"MSScriptControl.ScriptControl\").Language").text, "error 429");
+  EXPECT_EQ(Evaluate(engine, "CreateObject(\"MSScriptControl.ScriptControl\").Language").text,
+            "error 429");
   ASSERT_EQ(CallExport("velscript.dll", "DllRegisterServer"), com::S_OK);
   std::u16string clsid;
-  ASSERT_EQ(com::registry::GetString(com::registry::Root::ClassesRoot, u"MSScriptControl.ScriptControl\\CLSID",
-                                     u"", &clsid),
+  ASSERT_EQ(com::registry::GetString(com::registry::Root::ClassesRoot,
+                                     u"MSScriptControl.ScriptControl\\CLSID", u"", &clsid),
             com::S_OK);
   EXPECT_EQ(clsid, com::GuidToWide(control::kScriptControlClsid));
-  EXPECT_EQ(Evaluate(engine, "TypeName(CreateObject(\"MSScriptControl.ScriptControl\"))").text, "Object");
+  EXPECT_EQ(Evaluate(engine, "TypeName(CreateObject(\"MSScriptControl.ScriptControl\"))").text,
+            "Object");
   EXPECT_EQ(Evaluate(engine, "CreateObject(\"MSScriptControl.ScriptControl\").Language").text, "");
   // Eval of a control whose language is not set fails with the control's own error.
-  EXPECT_NE(Evaluate(engine, "CreateObject(\"MSScriptControl.ScriptControl\").Eval(\"1\")").text, "1");
+  EXPECT_NE(Evaluate(engine, "CreateObject(\"MSScriptControl.ScriptControl\").Eval(\"1\")").text,
+            "1");
   ASSERT_EQ(CallExport("velscript.dll", "DllUnregisterServer"), com::S_OK);
-  EXPECT_FALSE(com::registry::KeyExists(com::registry::Root::ClassesRoot, u"MSScriptControl.ScriptControl"));
+  EXPECT_FALSE(
+      com::registry::KeyExists(com::registry::Root::ClassesRoot, u"MSScriptControl.ScriptControl"));
 }
 
 TEST_F(Registered, ScriptsUseTheSystemsOwnAutomationServer) {

@@ -15,10 +15,14 @@ inline std::u16string Utf16(std::string_view utf8) {
     const unsigned char c = utf8[i];
     char32_t cp;
     int n;
-    if (c < 0x80) cp = c, n = 1;
-    else if (c < 0xE0) cp = c & 0x1F, n = 2;
-    else if (c < 0xF0) cp = c & 0x0F, n = 3;
-    else cp = c & 0x07, n = 4;
+    if (c < 0x80)
+      cp = c, n = 1;
+    else if (c < 0xE0)
+      cp = c & 0x1F, n = 2;
+    else if (c < 0xF0)
+      cp = c & 0x0F, n = 3;
+    else
+      cp = c & 0x07, n = 4;
     for (int k = 1; k < n; ++k) cp = (cp << 6) | (utf8[i + k] & 0x3F);
     i += n;
     if (cp >= 0x10000) {

@@ -28,6 +28,8 @@ TEST_P(Semantics, EvaluatesAsVBScript) {
   }
 }
 
+// One case a line: the tables read as a list.
+// clang-format off
 // The forms the validator hands over after rewriting a rule.
 INSTANTIATE_TEST_SUITE_P(ValidatorForms, Semantics, ::testing::Values(
     Case{"5+7=12", "True", "Boolean"},
@@ -373,6 +375,8 @@ INSTANTIATE_TEST_SUITE_P(SyntaxErrors, Semantics, ::testing::Values(
     Case{"5\n", "5"},
     Case{"5:6", "error 1025"},
     Case{"1/0 +", "error 1002"}));  // compiled before anything runs
+
+// clang-format on
 
 }  // namespace
 }  // namespace vbs::testing

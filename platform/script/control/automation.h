@@ -20,7 +20,8 @@ Value FromVariant(const com::VARIANT& v);
 // (0x800A0006) is error 6, DISP_E_EXCEPTION carries its own number and
 // description in `info` (whose strings this frees); any other failure keeps
 // its HRESULT as the number, with the thread's error information.
-[[noreturn]] void ThrowAutomationError(com::HRESULT hr, com::EXCEPINFO* info, std::u16string_view member);
+[[noreturn]] void ThrowAutomationError(com::HRESULT hr, com::EXCEPINFO* info,
+                                       std::u16string_view member);
 
 // Creates the object of a ProgID through the COM runtime (the calling thread
 // is an apartment), as its IDispatch; error 429 "ActiveX component can't

@@ -23,7 +23,8 @@ struct LastError {
 
 // A VBScript error number as the HRESULT automation reports it with.
 com::HRESULT ErrorHResult(std::int32_t number) {
-  if (number > 0 && number <= 0xFFFF) return com::MakeHResult(0x800A0000u | static_cast<std::uint32_t>(number));
+  if (number > 0 && number <= 0xFFFF)
+    return com::MakeHResult(0x800A0000u | static_cast<std::uint32_t>(number));
   return number < 0 ? number : com::E_FAIL;
 }
 
@@ -60,7 +61,8 @@ struct Member {
 // GetIDsOfNames over a table of member names (any letter case); names after
 // the first (parameter names) are not known.
 template <std::size_t N>
-com::HRESULT IdsOfNames(const Member (&members)[N], com::OLECHAR** names, unsigned count, com::DISPID* ids) {
+com::HRESULT IdsOfNames(const Member (&members)[N], com::OLECHAR** names, unsigned count,
+                        com::DISPID* ids) {
   if (!names || !ids || count == 0) return com::E_INVALIDARG;
   com::HRESULT hr = com::S_OK;
   for (unsigned i = 0; i < count; ++i) ids[i] = com::DISPID_UNKNOWN;
@@ -107,21 +109,29 @@ class ErrorObject final : public LateBound {
     return IdsOfNames(kMembers, names, count, ids);
   }
 
-  com::HRESULT Invoke(com::DISPID id, com::REFIID, com::LCID, com::WORD flags, com::DISPPARAMS* params,
-                      com::VARIANT* result, com::EXCEPINFO*, unsigned*) override {
+  com::HRESULT Invoke(com::DISPID id, com::REFIID, com::LCID, com::WORD flags,
+                      com::DISPPARAMS* params, com::VARIANT* result, com::EXCEPINFO*,
+                      unsigned*) override {
     const unsigned argc = params ? params->cArgs : 0;
     if (argc != 0) return com::DISP_E_BADPARAMCOUNT;
     com::Variant value;
     switch (id) {
-      case kNumber: value = com::Variant(last_->number); break;
+      case kNumber:
+        value = com::Variant(last_->number);
+        break;
       case com::DISPID_VALUE:
-      case kDescription: value = com::Variant(std::u16string_view(last_->description)); break;
-      case kSource: value = com::Variant(std::u16string_view(last_->source)); break;
+      case kDescription:
+        value = com::Variant(std::u16string_view(last_->description));
+        break;
+      case kSource:
+        value = com::Variant(std::u16string_view(last_->source));
+        break;
       case kClear:
         if (!(flags & com::DISPATCH_METHOD)) return com::DISP_E_MEMBERNOTFOUND;
         *last_ = {};
         break;
-      default: return com::DISP_E_MEMBERNOTFOUND;
+      default:
+        return com::DISP_E_MEMBERNOTFOUND;
     }
     if (id != kClear && !(flags & com::DISPATCH_PROPERTYGET)) return com::DISP_E_MEMBERNOTFOUND;
     if (result) *result = value.Detach();
@@ -130,8 +140,10 @@ class ErrorObject final : public LateBound {
 
  private:
   static constexpr com::DISPID kNumber = 1, kDescription = 2, kSource = 3, kClear = 4;
-  static constexpr Member kMembers[] = {
-      {u"Number", kNumber}, {u"Description", kDescription}, {u"Source", kSource}, {u"Clear", kClear}};
+  static constexpr Member kMembers[] = {{u"Number", kNumber},
+                                        {u"Description", kDescription},
+                                        {u"Source", kSource},
+                                        {u"Clear", kClear}};
   std::shared_ptr<LastError> last_;
 };
 
@@ -142,17 +154,20 @@ class ScriptControl final : public LateBound {
     return IdsOfNames(kMembers, names, count, ids);
   }
 
-  com::HRESULT Invoke(com::DISPID id, com::REFIID, com::LCID, com::WORD flags, com::DISPPARAMS* params,
-                      com::VARIANT* result, com::EXCEPINFO* excep_info, unsigned*) override {
+  com::HRESULT Invoke(com::DISPID id, com::REFIID, com::LCID, com::WORD flags,
+                      com::DISPPARAMS* params, com::VARIANT* result, com::EXCEPINFO* excep_info,
+                      unsigned*) override {
     switch (id) {
       case kLanguage:
-        if (flags & (com::DISPATCH_PROPERTYPUT | com::DISPATCH_PROPERTYPUTREF)) return PutLanguage(params, excep_info);
+        if (flags & (com::DISPATCH_PROPERTYPUT | com::DISPATCH_PROPERTYPUTREF))
+          return PutLanguage(params, excep_info);
         if (!(flags & com::DISPATCH_PROPERTYGET)) return com::DISP_E_MEMBERNOTFOUND;
         if (params && params->cArgs != 0) return com::DISP_E_BADPARAMCOUNT;
         if (result) *result = com::Variant(std::u16string_view(language_)).Detach();
         return com::S_OK;
       case kEval:
-        if (!(flags & (com::DISPATCH_METHOD | com::DISPATCH_PROPERTYGET))) return com::DISP_E_MEMBERNOTFOUND;
+        if (!(flags & (com::DISPATCH_METHOD | com::DISPATCH_PROPERTYGET)))
+          return com::DISP_E_MEMBERNOTFOUND;
         return Eval(params, result, excep_info);
       case kError: {
         if (!(flags & com::DISPATCH_PROPERTYGET)) return com::DISP_E_MEMBERNOTFOUND;
@@ -162,18 +177,21 @@ class ScriptControl final : public LateBound {
         if (result) *result = com::Variant(static_cast<com::IDispatch*>(error.Get())).Detach();
         return com::S_OK;
       }
-      default: return com::DISP_E_MEMBERNOTFOUND;
+      default:
+        return com::DISP_E_MEMBERNOTFOUND;
     }
   }
 
  private:
   com::HRESULT PutLanguage(com::DISPPARAMS* params, com::EXCEPINFO* excep_info) {
     std::u16string language;
-    if (!ArgumentText(params, language)) return params && params->cArgs == 1 ? com::DISP_E_TYPEMISMATCH : com::DISP_E_BADPARAMCOUNT;
+    if (!ArgumentText(params, language))
+      return params && params->cArgs == 1 ? com::DISP_E_TYPEMISMATCH : com::DISP_E_BADPARAMCOUNT;
     if (!SameNoCase(language, u"VBScript")) {
       // 380: the control's "Invalid property value".
       return Fail(excep_info, ErrorHResult(380), kControlSource,
-                  u"The language '" + language + u"' is not supported: this script control runs VBScript only");
+                  u"The language '" + language +
+                      u"' is not supported: this script control runs VBScript only");
     }
     language_ = std::move(language);
     return com::S_OK;
@@ -203,7 +221,8 @@ class ScriptControl final : public LateBound {
     } catch (const ScriptError& e) {
       last_error_->number = e.number();
       last_error_->description = e.description();
-      last_error_->source = e.kind() == ErrorKind::Compilation ? kCompilationSource : kRuntimeSource;
+      last_error_->source =
+          e.kind() == ErrorKind::Compilation ? kCompilationSource : kRuntimeSource;
       return Fail(excep_info, ErrorHResult(e.number()), last_error_->source, e.description());
     } catch (const std::bad_alloc&) {
       return Fail(excep_info, com::E_OUTOFMEMORY, kRuntimeSource, u"Out of memory");
@@ -211,7 +230,8 @@ class ScriptControl final : public LateBound {
   }
 
   static constexpr com::DISPID kLanguage = 1, kEval = 2, kError = 3;
-  static constexpr Member kMembers[] = {{u"Language", kLanguage}, {u"Eval", kEval}, {u"Error", kError}};
+  static constexpr Member kMembers[] = {
+      {u"Language", kLanguage}, {u"Eval", kEval}, {u"Error", kError}};
 
   std::u16string language_;
   Engine engine_{CreateAutomationObject};

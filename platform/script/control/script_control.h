@@ -11,13 +11,14 @@
 // the same as the thread's error information.
 #include <string_view>
 
-#include "com/dispatch.h"
 #include "com/com_ptr.h"
+#include "com/dispatch.h"
 #include "com/guid.h"
 
 namespace vbs::control {
 
-inline constexpr com::CLSID kScriptControlClsid = com::MakeGuid("{C03C7466-68E4-4C41-A0CA-DAB563FBA865}");
+inline constexpr com::CLSID kScriptControlClsid =
+    com::MakeGuid("{C03C7466-68E4-4C41-A0CA-DAB563FBA865}");
 inline constexpr std::u16string_view kScriptControlProgId = u"MSScriptControl.ScriptControl";
 
 // A new ScriptControl, or null when out of memory.

@@ -40,17 +40,24 @@ VELCOM_EXPORT int DllMain(void*, unsigned reason, void*) {
   return 1;
 }
 
-VELCOM_EXPORT com::HRESULT DllGetClassObject(const com::CLSID& clsid, const com::IID& iid, void** object) {
+VELCOM_EXPORT com::HRESULT DllGetClassObject(const com::CLSID& clsid, const com::IID& iid,
+                                             void** object) {
   if (!object) return com::E_POINTER;
   *object = nullptr;
-  if (clsid != vbs::control::kScriptControlClsid || !the_factory) return com::CLASS_E_CLASSNOTAVAILABLE;
+  if (clsid != vbs::control::kScriptControlClsid || !the_factory)
+    return com::CLASS_E_CLASSNOTAVAILABLE;
   return the_factory->QueryInterface(iid, object);
 }
 
-VELCOM_EXPORT com::HRESULT DllCanUnloadNow() { return com::ModuleCanUnload() ? com::S_OK : com::S_FALSE; }
-
-VELCOM_EXPORT com::HRESULT DllRegisterServer() {
-  return com::RegisterClassKeys(Registration(), win::AnsiToWide(com::ThisModulePath(&DllRegisterServer)));
+VELCOM_EXPORT com::HRESULT DllCanUnloadNow() {
+  return com::ModuleCanUnload() ? com::S_OK : com::S_FALSE;
 }
 
-VELCOM_EXPORT com::HRESULT DllUnregisterServer() { return com::UnregisterClassKeys(Registration()); }
+VELCOM_EXPORT com::HRESULT DllRegisterServer() {
+  return com::RegisterClassKeys(Registration(),
+                                win::AnsiToWide(com::ThisModulePath(&DllRegisterServer)));
+}
+
+VELCOM_EXPORT com::HRESULT DllUnregisterServer() {
+  return com::UnregisterClassKeys(Registration());
+}
