@@ -10,6 +10,7 @@
 #include "module_values.h"
 #include "platform/forms/class_registry.h"
 #include "schoolinfo/school_info_forms.h"
+#include "tools/tools_forms.h"
 #include "validation/form2.h"
 
 namespace velmora {
@@ -44,6 +45,7 @@ void RegisterForms() {
   for (const auto& c : FormClasses())
     if (!forms::FindClass(c.name)) c.add(c.name);
   RegisterValidationForms([] { return ExcelApp; });
+  RegisterToolForms({&gPaperSize, &gIndicatorCode, &gIndicatorName, &gIndicatorExplanation});
   RegisterSchoolInfoForms({[] { return com::ComPtr<com::IDispatch>(ExcelApp); }, getFilePath(), {}});
 }
 
@@ -51,6 +53,7 @@ void UnregisterForms() {
   for (const auto& c : FormClasses())
     if (const auto* found = forms::FindClass(c.name); found && found->type == c.type) forms::UnregisterClass(c.name);
   UnregisterValidationForms();
+  UnregisterToolForms();
   UnregisterSchoolInfoForms();
 }
 

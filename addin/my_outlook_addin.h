@@ -48,6 +48,16 @@ class TMyOutLookAddIn final : public com::AutoObject<AddInDesignerObjects::IDTEx
   void SwitchCell(int start);
   void PrintBaseTable();
   void ShowIndicator();
+  // Their steps (tools/): the entry of F40 for a counter; the print command
+  // with its notes; the indicator lookup for FSheetCode, FIndicatorCode.
+  std::string GetSwitchEntry(int index);
+  void PrintJiBiao();
+  void WriteJiBiao1Notes();
+  void WriteJiBiao2Notes();
+  void WriteJiBiao3Notes();
+  std::string ReadNoteValue(int worksheet, int row, int column);
+  std::string FindIndicatorNumber();
+  void LoadIndicatorExplanation();
 
   // The sink created last while building (the one of the last menu entry).
   TCommandbarbutton* ButtonSink() const { return FButtonSink; }

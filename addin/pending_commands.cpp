@@ -17,8 +17,4 @@ void NotifyCommand(std::string_view command) {
   if (Observer()) Observer()(command);
 }
 
-void TMyOutLookAddIn::SwitchCell(int) { NotifyCommand("SwitchCell"); }
-void TMyOutLookAddIn::PrintBaseTable() { NotifyCommand("PrintBaseTable"); }
-void TMyOutLookAddIn::ShowIndicator() { NotifyCommand("ShowIndicator"); }
-
 }  // namespace velmora
