@@ -10,7 +10,7 @@
 #include "addin/addin_module.h"
 #include "addin/module_values.h"
 #include "addin/my_outlook_addin.h"
-#include "addin/pending_commands.h"
+#include "addin/click_observer.h"
 #include "addin_designer_tlb.h"
 #include "addin_test_support.h"
 #include "excel/fault.h"
@@ -28,11 +28,11 @@ class AddInObjectTest : public ::testing::Test {
     UseFreshRegistry();
     ASSERT_EQ(RegisterDesignerLibrary(), com::S_OK);
     ASSERT_TRUE(velmora::InitializeModule(win::GetModuleFileName(static_cast<win::HMODULE>(nullptr))));
-    velmora::SetCommandObserver([this](std::string_view command) { commands[std::string(command)]++; });
+    velmora::SetClickObserver([this](std::string_view handler) { handlers[std::string(handler)]++; });
   }
   void TearDown() override {
     excel::fault::Clear();
-    velmora::SetCommandObserver(nullptr);
+    velmora::SetClickObserver(nullptr);
     velmora::FinalizeModule();
   }
 
@@ -60,7 +60,7 @@ class AddInObjectTest : public ::testing::Test {
   ComPtr<excel::_Application> app = NewApplication(bars);
   std::shared_ptr<forms::ScriptedDriver> driver = std::make_shared<forms::ScriptedDriver>();
   forms::ScriptedDriver::Install installed{driver};
-  std::map<std::string, int> commands;
+  std::map<std::string, int> handlers;  // clicks each handler was reached by
 };
 
 struct Expected {
@@ -124,24 +124,30 @@ TEST_F(AddInObjectTest, ConnectionBuildsTheToolbarAndTheMenuInOrder) {
   EXPECT_EQ(product.sinks, 1u);
 }
 
-TEST_F(AddInObjectTest, ToolbarButtonAndMenuEntryReachTheirSharedCommandOncePerClick) {
+TEST_F(AddInObjectTest, ToolbarButtonAndMenuEntryReachTheirSharedHandlerOncePerClick) {
   auto addin = NewAddIn();
   Connect(addin.Get());
   struct Case {
     const char* toolbar_tag;
     const char* menu_tag;
-    const char* command;
+    const char* handler;
   };
-  for (const Case& c : {Case{"校验1", "校验11", "ValidateWorkbook"}, Case{"切换单元格1", "切换单元格11", "SwitchCell"},
-                        Case{"基表打印1", "基表打印11", "PrintBaseTable"},
-                        Case{"查看指标解释1", "查看指标解释11", "ShowIndicator"}}) {
-    SCOPED_TRACE(c.command);
-    commands.clear();
+  for (const Case& c : {Case{"校验1", "校验11", "ValidateClick"}, Case{"切换单元格1", "切换单元格11", "SwitchCellClick"},
+                        Case{"基表打印1", "基表打印11", "PrintBaseTableClick"},
+                        Case{"查看指标解释1", "查看指标解释11", "ShowIndicatorClick"}}) {
+    SCOPED_TRACE(c.handler);
+    handlers.clear();
     EXPECT_EQ(Clicks(c.toolbar_tag), 1u);
-    EXPECT_EQ(commands, (std::map<std::string, int>{{c.command, 1}}));
+    EXPECT_EQ(handlers, (std::map<std::string, int>{{c.handler, 1}}));
     EXPECT_EQ(Clicks(c.menu_tag), 1u);
-    EXPECT_EQ(commands, (std::map<std::string, int>{{c.command, 2}}));
+    EXPECT_EQ(handlers, (std::map<std::string, int>{{c.handler, 2}}));
   }
+  // The menu's own entries.
+  handlers.clear();
+  Clicks("设置学校信息1");
+  Clicks("关于11");
+  Clicks(MenuBarEntry().controls[1].tag);
+  EXPECT_EQ(handlers, (std::map<std::string, int>{{"SchoolInfoClick", 1}, {"AboutClick", 1}, {"ProductInfoClick", 1}}));
 }
 
 TEST_F(AddInObjectTest, AFailedToolbarRequestLeavesNothingAndIsShownOnce) {
@@ -168,7 +174,7 @@ TEST_F(AddInObjectTest, AFailureAtTheMenuBarLeavesTheFourWorkingButtons) {
   ASSERT_EQ(driver->MessageBoxes().size(), 1u);
   EXPECT_EQ(driver->MessageBoxes()[0].text, "找不到菜单栏");
   for (const auto& b : kToolbar) EXPECT_EQ(Clicks(b.tag), 1u) << b.tag;
-  EXPECT_EQ(commands.size(), 4u);
+  EXPECT_EQ(handlers.size(), 4u);
 }
 
 // Failing each call of the construction in turn: the construction stops at
@@ -270,7 +276,7 @@ TEST_F(AddInObjectTest, OnceTheObjectIsGoneNoClickReachesIt) {
   }
   EXPECT_TRUE(velmora::TCommandbarbutton::LiveSinks().empty());
   EXPECT_EQ(Clicks("校验1"), 0u);
-  EXPECT_TRUE(commands.empty());
+  EXPECT_TRUE(handlers.empty());
   EXPECT_EQ(com::ModuleObjectCount(), objects_before);  // nothing keeps the library from unloading
 }
 
@@ -286,6 +292,29 @@ TEST_F(AddInObjectTest, TheObjectAnswersItsInterfaces) {
   com::DISPID id = 0;
   ASSERT_EQ(addin->GetIDsOfNames(com::IID_NULL, const_cast<com::OLECHAR**>(&name), 1, 0, &id), com::S_OK);
   EXPECT_EQ(id, 4);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(AddInObjectTest, UnloadingReleasesTheApplicationAndEmptiesTheSharedTexts) {
+  auto addin = NewAddIn();
+  Connect(addin.Get());
+  velmora::gPaperSize = "A3";
+  velmora::gIndicatorCode = "1001";
+  velmora::gIndicatorName = "name";
+  velmora::gIndicatorExplanation = "text";
+  com::ULONG held = app->AddRef() - 1;
+  app->Release();
+  velmora::FinalizeModule();
+  EXPECT_FALSE(velmora::ExcelApp);
+  EXPECT_EQ(app->AddRef() - 1, held - 1);
+  app->Release();
+  EXPECT_TRUE(velmora::gPaperSize.empty() && velmora::gIndicatorCode.empty() && velmora::gIndicatorName.empty() &&
+              velmora::gIndicatorExplanation.empty());
+  EXPECT_FALSE(velmora::AddInFactory());
+  ASSERT_TRUE(velmora::InitializeModule(win::GetModuleFileName(static_cast<win::HMODULE>(nullptr))));  // for TearDown
 }
 
 }  // namespace
