@@ -12,8 +12,6 @@ namespace vbs {
 namespace {
 
 constexpr std::int64_t kCurrencyScale = 10000;
-// The Currency range, ±922,337,203,685,477.5807, as a Double bound.
-constexpr double kCurrencyLimit = 922337203685477.5807;
 
 std::u16string Ascii(std::string_view s) { return std::u16string(s.begin(), s.end()); }
 
@@ -162,9 +160,14 @@ std::uint8_t ToByte(const Value& v) { return static_cast<std::uint8_t>(WholeIn(v
 std::int64_t ToCurrency(const Value& v) {
   if (v.type() == Subtype::Currency) return v.whole();
   if (v.IsWhole()) return v.whole() * kCurrencyScale;
-  const double d = NumberOf(v);
-  if (!(std::fabs(d) <= kCurrencyLimit)) ThrowRuntime(err::kOverflow);
-  return static_cast<std::int64_t>(RoundHalfEven(d * kCurrencyScale));
+  return CurrencyFromDouble(NumberOf(v));
+}
+
+std::int64_t CurrencyFromDouble(double amount) {
+  // Scaled in Double arithmetic, as Round scales (Round(0.12345, 4) is 0.1234).
+  const double scaled = RoundHalfEven(amount * kCurrencyScale);
+  if (!(std::fabs(scaled) < 9223372036854775808.0)) ThrowRuntime(err::kOverflow);  // 2^63
+  return static_cast<std::int64_t>(scaled);
 }
 
 bool ToBoolean(const Value& v) {
@@ -276,6 +279,9 @@ std::u16string FormatCurrency(std::int64_t ten_thousandths) {
 std::u16string FormatDate(double automation_date) {
   // The whole part counts days from 1899-12-30, the fraction is the time of
   // day whatever the sign of the date.
+  // Beyond the years 100 to 9999 a date has no calendar form here.
+  if (!(automation_date >= -657434.0 && automation_date < 2958466.0))
+    return FormatDouble(automation_date);
   const double whole = std::trunc(automation_date);
   const double fraction = std::fabs(automation_date - whole);
   std::int64_t days = static_cast<std::int64_t>(whole);

@@ -30,6 +30,9 @@ std::int32_t ToLong(const Value& v);
 std::int16_t ToInteger(const Value& v);
 std::uint8_t ToByte(const Value& v);
 std::int64_t ToCurrency(const Value& v);  // in ten-thousandths
+// An amount as Currency ten-thousandths, rounded half to even; Overflow
+// beyond the Currency range.
+std::int64_t CurrencyFromDouble(double amount);
 bool ToBoolean(const Value& v);
 
 // CStr: "True"/"False", Empty as "", numbers with "." as the decimal point;

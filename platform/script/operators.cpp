@@ -80,12 +80,6 @@ Value FitCurrency(Int128 ten_thousandths) {
   return Value::Currency(static_cast<std::int64_t>(ten_thousandths));
 }
 
-Value CurrencyFromDouble(double amount) {
-  const double scaled = RoundHalfEven(amount * kCurrencyScale);
-  if (!(std::fabs(scaled) < 9.2233720368547758e18)) ThrowRuntime(err::kOverflow);
-  return Value::Currency(static_cast<std::int64_t>(scaled));
-}
-
 Int128 ScaledCurrency(const Number& n) {
   return n.rank == Rank::Currency ? Int128(n.whole) : Int128(n.whole) * kCurrencyScale;
 }
@@ -130,7 +124,7 @@ Value Arithmetic(BinaryOp op, const Number& a, const Number& b) {
   }
   const double x = a.AsDouble(), y = b.AsDouble();
   const double r = op == BinaryOp::Add ? x + y : op == BinaryOp::Subtract ? x - y : x * y;
-  return rank == Rank::Currency ? CurrencyFromDouble(r) : FitDouble(r);
+  return rank == Rank::Currency ? Value::Currency(CurrencyFromDouble(r)) : FitDouble(r);
 }
 
 Value Add(const Value& a0, const Value& b0) {

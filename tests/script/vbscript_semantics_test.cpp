@@ -242,6 +242,9 @@ INSTANTIATE_TEST_SUITE_P(ResultText, Semantics, ::testing::Values(
     Case{"CCur(1.5)", "1.5", "Currency"},
     Case{"CCur(10)", "10"},
     Case{"CCur(0.12345)", "0.1234"},  // a half goes to the even neighbour
+    Case{"CCur(123456789012.5)", "123456789012.5", "Currency"},
+    Case{"CCur(1E15)", "error 6"},
+    Case{"CCur(1)*1E15", "error 6"},
     Case{"&HFFFF", "-1", "Integer"},
     Case{"&H8000", "-32768", "Integer"},
     Case{"&H10000", "65536", "Long"},
