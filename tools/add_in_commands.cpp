@@ -1,6 +1,8 @@
 // The worksheet tools as the add-in object's methods: the click handlers of
 // "切换单元格", "基表打印" and "查看指标解释" call them. Compiled into the
 // add-in's object library; the work is done by velmora_tools on ExcelApp.
+#include <stdexcept>
+
 #include "addin/module_values.h"
 #include "addin/my_outlook_addin.h"
 #include "addin/pending_commands.h"
@@ -48,6 +50,7 @@ void TMyOutLookAddIn::WriteJiBiao3Notes() {
 }
 
 std::string TMyOutLookAddIn::ReadNoteValue(int worksheet, int row, int column) {
+  if (!ExcelApp) throw std::runtime_error("ReadNoteValue: no spreadsheet application");
   return tools::ReadNoteValue(Excel(), worksheet, row, column);
 }
 

@@ -199,5 +199,38 @@ TEST_F(IndicatorTest, TheDialogShowsNumberNameAndExplanation) {
   EXPECT_EQ(form->BorderIcons, forms::biSystemMenu);
 }
 
+// Each call of the stand-in failing in turn: the error is shown (or, before
+// the guard, goes to the caller); nothing is written, every sheet stays
+// protected.
+TEST_F(IndicatorTest, FaultSweep) {
+  WriteFile("d1.txt", {"J1_1|RY01|10,5|教职工"});
+  WriteFile("zbjs_xml/J1_1.xml", {"<?xml version=\"1.0\" encoding=\"GBK\"?>",
+                                  "<ZBJS><RY01><ZBMC>名称</ZBMC><ZBJS>解释</ZBJS></RY01></ZBJS>"});
+  ModelSheet(1).SetLocked(10, 5, false);
+  Open();
+  Activate(1, 10, 5);
+  excel::fault::Clear();
+  Show();
+  ASSERT_EQ(dialogs_, 1);
+  const int calls = excel::fault::Calls();
+  for (int k = 1; k <= calls; ++k) {
+    SCOPED_TRACE("call " + std::to_string(k) + " fails");
+    ui_->Clear();
+    excel::fault::Clear();
+    excel::fault::Inject("*", k, static_cast<std::int32_t>(0x800A03EC), "injected fault");
+    bool thrown = false;
+    try {
+      Show();
+    } catch (const std::exception& error) {
+      thrown = std::string(error.what()) == "injected fault";
+    }
+    excel::fault::Clear();
+    const std::vector<std::string> boxes = Boxes();
+    EXPECT_TRUE(thrown || (!boxes.empty() && boxes[0] == "injected fault"));
+    EXPECT_EQ(dialogs_, 0);
+    EXPECT_TRUE(AllProtected());
+  }
+}
+
 }  // namespace
 }  // namespace velmora::testing
