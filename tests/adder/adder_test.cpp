@@ -2,6 +2,7 @@
 // creation by ProgID, the vtable and the late-bound call of MyAdd, errors,
 // unloading.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -468,4 +469,43 @@ TEST_F(VelmaddServer, BrokenRegistryFileIsReportedNotCrashedOn) {
   EXPECT_EQ(CreateInstanceByName(u"Velmadd.Class1", IDispatch::iid, disp.PutVoid()), HResultFromWin32(ERROR_BADDB));
   EXPECT_EQ(Register(), SELFREG_E_TYPELIB);
   EXPECT_EQ(Unregister(), SELFREG_E_CLASS);
+}
+
+namespace {
+struct CommandResult {
+  int status;
+  std::string out;
+};
+CommandResult Velmora(const std::string& args, const fs::path& dir) {
+  std::string cmd = (fs::path(BinDir()) / "velmora").string() + " " + args + " > " + (dir / "out.txt").string() + " 2>&1";
+  int raw = std::system(cmd.c_str());
+  std::ifstream in(dir / "out.txt");
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1,
+          std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>())};
+}
+}  // namespace
+
+TEST_F(VelmaddServer, Regsvr32CommandRegistersAndReportsInWords) {
+  const auto before = Snapshot();
+  CommandResult r = Velmora("regsvr32 " + dll_, dir_);
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("DllRegisterServer in " + dll_ + " succeeded."), std::string::npos) << r.out;
+  EXPECT_TRUE(registry::KeyExists(registry::Root::ClassesRoot, u"Velmadd.Class1\\Clsid"));
+  r = Velmora("regsvr32 -u " + dll_, dir_);
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("DllUnregisterServer in " + dll_ + " succeeded."), std::string::npos) << r.out;
+  EXPECT_EQ(Snapshot(), before);
+
+  r = Velmora("regsvr32 " + (dir_ / "missing.dll").string(), dir_);
+  EXPECT_EQ(r.status, 3);
+  EXPECT_NE(r.out.find("failed to load"), std::string::npos) << r.out;
+  const std::string velcom = fs::canonical(fs::path(BinDir()) / "libvelcom.so").string();
+  r = Velmora("regsvr32 " + velcom, dir_);
+  EXPECT_EQ(r.status, 4);
+  EXPECT_NE(r.out.find("entry-point DllRegisterServer was not found"), std::string::npos) << r.out;
+  std::ofstream(dir_ / "registry.xml") << "<registry>";
+  r = Velmora("regsvr32 " + dll_, dir_);
+  EXPECT_EQ(r.status, 5);
+  EXPECT_NE(r.out.find("0x80040200"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("damaged"), std::string::npos) << r.out;
 }
