@@ -58,7 +58,8 @@ TEST_F(ValidateCommand, TheFirstSheetEntersValidationWithTheStandardProtection) 
   ModelSheet(1).Protect(kPassword, /*drawing_objects*/ true, /*contents*/ true, /*scenarios*/ false);
   Open();
   ASSERT_TRUE(Run());
-  const xlsx::Protection& protection = Saved()->Sheet(1).protection();
+  const auto saved = Saved();
+  const xlsx::Protection& protection = saved->Sheet(1).protection();
   EXPECT_TRUE(protection.sheet);
   EXPECT_TRUE(protection.Verify(kPassword));
   EXPECT_FALSE(protection.objects);
