@@ -361,6 +361,62 @@ HRESULT WriteFile(const std::string& path, const Tree& tree) {
 
 }  // namespace
 
+namespace {
+
+// The parsed registry of the last read, reused while the file is the same
+// file (a write renames a new file over it, so its identity changes). Reads
+// are frequent (every creation by ProgID), writes rare (registration).
+struct FileIdentity {
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = 0;
+  timespec modified{};
+  timespec changed{};
+  friend bool operator==(const FileIdentity& a, const FileIdentity& b) {
+    return a.device == b.device && a.inode == b.inode && a.size == b.size &&
+           a.modified.tv_sec == b.modified.tv_sec && a.modified.tv_nsec == b.modified.tv_nsec &&
+           a.changed.tv_sec == b.changed.tv_sec && a.changed.tv_nsec == b.changed.tv_nsec;
+  }
+};
+
+FileIdentity IdentityOf(const struct stat& st) {
+  return {st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
+}
+
+struct ReadCache {
+  bool valid = false;
+  std::string path;
+  FileIdentity identity;
+  Tree tree;
+};
+ReadCache read_cache;  // guarded by process_lock
+
+// Calls use with the registry as it is on disk, from the cache when the file
+// has not changed since it was parsed. Holds process_lock while use runs.
+HRESULT WithTree(const std::function<HRESULT(const Tree&)>& use) {
+  std::string path = FilePath();
+  std::lock_guard guard(process_lock);
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0 && errno == ENOENT) {
+    static const Tree empty;
+    return use(empty);
+  }
+  if (read_cache.valid && read_cache.path == path && read_cache.identity == IdentityOf(st))
+    return use(read_cache.tree);
+  FileLock lock(path);
+  Tree tree;
+  HRESULT hr = ReadFile(path, &tree);
+  if (FAILED(hr)) return hr;
+  // The identity is taken again under the file lock: the file read is the one it names.
+  read_cache.valid = ::stat(path.c_str(), &st) == 0;
+  read_cache.path = path;
+  read_cache.identity = IdentityOf(st);
+  read_cache.tree = std::move(tree);
+  return use(read_cache.tree);
+}
+
+}  // namespace
+
 HRESULT Read(Tree* tree) {
   if (!tree) return E_POINTER;
   std::string path = FilePath();
@@ -384,6 +440,7 @@ HRESULT Modify(const std::function<HRESULT(Tree&)>& edit) {
   if (FAILED(hr)) return hr;
   hr = edit(tree);
   if (FAILED(hr)) return hr;
+  read_cache.valid = false;
   HRESULT written = WriteFile(path, tree);
   return FAILED(written) ? written : hr;
 }
@@ -409,15 +466,14 @@ HRESULT SetDword(Root root, std::u16string_view key, std::u16string_view name, s
 
 namespace {
 HRESULT GetValue(Root root, std::u16string_view key, std::u16string_view name, Value* out) {
-  Tree t;
-  HRESULT hr = Read(&t);
-  if (FAILED(hr)) return hr;
-  const Key* k = t.RootKey(root).Find(key);
-  if (!k) return REGDB_E_KEYMISSING;
-  auto it = k->values.find(std::u16string(name));
-  if (it == k->values.end()) return REGDB_E_KEYMISSING;
-  *out = it->second;
-  return S_OK;
+  return WithTree([&](const Tree& t) {
+    const Key* k = t.RootKey(root).Find(key);
+    if (!k) return REGDB_E_KEYMISSING;
+    auto it = k->values.find(std::u16string(name));
+    if (it == k->values.end()) return REGDB_E_KEYMISSING;
+    *out = it->second;
+    return S_OK;
+  });
 }
 }  // namespace
 
@@ -451,8 +507,9 @@ HRESULT DeleteTree(Root root, std::u16string_view key) {
 }
 
 bool KeyExists(Root root, std::u16string_view key) {
-  Tree t;
-  return SUCCEEDED(Read(&t)) && t.RootKey(root).Find(key) != nullptr;
+  return WithTree([&](const Tree& t) {
+           return t.RootKey(root).Find(key) ? S_OK : S_FALSE;
+         }) == S_OK;
 }
 
 }  // namespace com::registry
