@@ -3,10 +3,22 @@
 // "d" + table number + ".txt", one indicator a line, cut at "|" (blank
 // skipped): item 0 the sheet code, item 1 the indicator id, item 2 its cell
 // "row,column".
+#include <functional>
 #include <string>
 #include <string_view>
 
 namespace velmora {
+
+// The pattern of a cell reference F1(A,Y,Z), letter case respected.
+inline constexpr char kCellReferencePattern[] = R"(F1\(\w+\,\w+\,\w+\))";
+
+// Visits, in file order, every line of a position file's text (CR LF, lone CR
+// or lone LF ending it) that contains both key and id, letter case ignored,
+// until visit returns false. The lookup takes the first of them; the rest are
+// the lines a looser or a later match would have given. visit must not look
+// positions up itself (the upper-case form of the text is shared).
+void ForEachLineWith(const std::string& text, std::string_view key, std::string_view id,
+                     const std::function<bool(std::string_view line)>& visit);
 
 // The cell position "sheet,row,column" of the reference, or the empty text
 // when no line of the position file matches. The sheet key is A from its 3rd
