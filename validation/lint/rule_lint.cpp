@@ -235,7 +235,8 @@ void RequireEngine(ScriptEngines& engines) {
   try {
     engines.New();
   } catch (const com::ComError& error) {
-    throw LintError(std::string("the script engine MSScriptControl.ScriptControl cannot be created: ") + error.what());
+    throw LintError(std::string("the script engine MSScriptControl.ScriptControl cannot be created: ") + error.what() +
+                    " (velmora install registers it)");
   }
 }
 
