@@ -33,23 +33,10 @@ TForm5::TForm5(SchoolInfoEnvironment environment)
   DBGrid1.Height = 498;
   DBGrid1.ReadOnly = true;
   DBGrid1.DataSource = &DataSource1;
-  const struct {
-    const char* field;
-    const char* title;
-    int width;
-    bool visible;
-  } columns[] = {{"dqdm", "地区代码", 64, true}, {"xxmc", "学校名称", 280, true},
-                 {"xxdm", "xxdm", 64, false},    {"lsgx", "lsgx", 64, false},
-                 {"xxlb", "xxlb", 64, false},    {"zgbm", "zgbm", 64, false},
-                 {"pyszm", "pyszm", 64, false}};
-  for (const auto& c : columns) {
-    forms::Column column;
-    column.FieldName = c.field;
-    column.Title = G(c.title);
-    column.Width = c.width;
-    column.Visible = c.visible;
-    DBGrid1.Columns.push_back(column);
-  }
+  DBGrid1.Columns = {{"dqdm", G("地区代码"), 64},      {"xxmc", G("学校名称"), 280},
+                      {"xxdm", "xxdm", 64, false},    {"lsgx", "lsgx", 64, false},
+                      {"xxlb", "xxlb", 64, false},    {"zgbm", "zgbm", 64, false},
+                      {"pyszm", "pyszm", 64, false}};
   OnCreate = forms::Bind(*this, &TForm5::FormCreate);
 }
 

@@ -114,23 +114,10 @@ Txxinfo::Txxinfo(SchoolInfoEnvironment environment)
   xxdbgrd.ShowTitles = true;
   xxdbgrd.ShowIndicator = true;
   xxdbgrd.DataSource = &dsxxinfo;
-  const struct {
-    const char* field;
-    const char* title;
-    int width;
-    bool visible;
-  } columns[] = {{"dqdm", "地区代码", 61, true},  {"xxdm", "学校代码", 56, true},
-                 {"xxmc", "学校名称", 241, true}, {"lsgx", "lsgx", 64, false},
-                 {"xxlb", "xxlb", 64, false},     {"zgbm", "zgbm", 64, false},
-                 {"pyszm", "pyszm", 64, false}};
-  for (const auto& c : columns) {
-    forms::Column column;
-    column.FieldName = c.field;
-    column.Title = G(c.title);
-    column.Width = c.width;
-    column.Visible = c.visible;
-    xxdbgrd.Columns.push_back(column);
-  }
+  xxdbgrd.Columns = {{"dqdm", G("地区代码"), 61},   {"xxdm", G("学校代码"), 56},
+                      {"xxmc", G("学校名称"), 241}, {"lsgx", "lsgx", 64, false},
+                      {"xxlb", "xxlb", 64, false},  {"zgbm", "zgbm", 64, false},
+                      {"pyszm", "pyszm", 64, false}};
 
   OnCreate = Bind(*this, &Txxinfo::FormCreate);
   txtYear.OnKeyPress = Bind(*this, &Txxinfo::txtYearKeyPress);
