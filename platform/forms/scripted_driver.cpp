@@ -1,6 +1,9 @@
 #include "scripted_driver.h"
 
+#include <filesystem>
 #include <sstream>
+#include <stdexcept>
+#include <system_error>
 
 #include "controls.h"
 #include "form.h"
@@ -150,6 +153,22 @@ ui::Answer ScriptedDriver::MessageBox(const std::string& text, const std::string
   }
   boxes_.push_back({text, caption, buttons, given});
   return given;
+}
+
+void ScriptedDriver::ShowPrintPreview(const std::string& pdf_file, const std::string& title) {
+  Write("print preview of \"" + title + "\"");
+  PrintPreviewShown shown{title, {}};
+  if (!preview_path_.empty()) {
+    std::error_code error;
+    std::filesystem::copy_file(pdf_file, preview_path_, std::filesystem::copy_options::overwrite_existing, error);
+    if (error) {
+      Write("  the preview cannot be written to " + preview_path_ + ": " + error.message());
+      throw std::runtime_error("the print preview cannot be written to " + preview_path_ + ": " + error.message());
+    }
+    shown.written_to = preview_path_;
+    Write("preview written to " + preview_path_);
+  }
+  previews_.push_back(std::move(shown));
 }
 
 }  // namespace forms

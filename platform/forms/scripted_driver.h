@@ -13,6 +13,9 @@
 // An answer the user could not give (an unknown or hidden control, an item
 // not offered, a button the box does not have) is reported and skipped.
 //
+// A print preview is reported by its title; with a preview path set, its PDF
+// file is copied there first (a copy that fails makes the preview fail).
+//
 // It is both the form driver and the UI driver; Install plugs it in as both.
 #include <functional>
 #include <memory>
@@ -41,6 +44,11 @@ struct FormRecord {
   bool unanswered = false;  // closed for lack of an answer
 };
 
+struct PrintPreviewShown {
+  std::string title;       // UTF-8
+  std::string written_to;  // where its PDF file was copied; empty when it was not
+};
+
 struct SaveDialogRecord {
   SaveDialogRequest request;
   std::optional<std::string> answer;  // the path given; nothing for cancel
@@ -54,10 +62,15 @@ class ScriptedDriver : public FormDriver, public ui::UiDriver {
   void ShowModal(ModalSession& session) override;
   std::optional<std::string> ExecuteSaveDialog(const SaveDialogRequest& request) override;
   ui::Answer MessageBox(const std::string& text, const std::string& caption, ui::Buttons buttons) override;
+  void ShowPrintPreview(const std::string& pdf_file, const std::string& title) override;
+  // Where the PDF file of every print preview is copied (the last one stays);
+  // empty: nowhere.
+  void SetPreviewPath(std::string path) { preview_path_ = std::move(path); }
 
   const std::vector<FormRecord>& Forms() const { return forms_; }
   const std::vector<SaveDialogRecord>& SaveDialogs() const { return save_dialogs_; }
   const std::vector<ui::MessageBoxRecord>& MessageBoxes() const { return boxes_; }
+  const std::vector<PrintPreviewShown>& PrintPreviews() const { return previews_; }
   // Answers not used yet.
   std::size_t PendingAnswers() const { return answers_.size() - next_; }
   // Everything shown and done, in order, one text line each (forms with
@@ -91,6 +104,8 @@ class ScriptedDriver : public FormDriver, public ui::UiDriver {
   std::vector<FormRecord> forms_;
   std::vector<SaveDialogRecord> save_dialogs_;
   std::vector<ui::MessageBoxRecord> boxes_;
+  std::vector<PrintPreviewShown> previews_;
+  std::string preview_path_;
   std::vector<std::string> log_;
   std::function<void(const std::string&)> echo_;
 };

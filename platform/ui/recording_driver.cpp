@@ -1,6 +1,8 @@
 #include "recording_driver.h"
 
 #include <algorithm>
+#include <fstream>
+#include <sstream>
 #include <stdexcept>
 
 namespace ui {
@@ -23,6 +25,12 @@ Answer RecordingDriver::MessageBox(const std::string& text, const std::string& c
   return answer;
 }
 
+void RecordingDriver::ShowPrintPreview(const std::string& pdf_file, const std::string& title) {
+  std::ostringstream bytes;
+  bytes << std::ifstream(pdf_file, std::ios::binary).rdbuf();
+  previews_.push_back({title, bytes.str()});
+}
+
 std::size_t RecordingDriver::CountMessageBoxes(const std::string& text,
                                                const std::string& caption) const {
   return static_cast<std::size_t>(std::count_if(
@@ -33,6 +41,7 @@ std::size_t RecordingDriver::CountMessageBoxes(const std::string& text,
 void RecordingDriver::Clear() {
   answers_.clear();
   boxes_.clear();
+  previews_.clear();
 }
 
 }  // namespace ui

@@ -12,6 +12,11 @@
 
 namespace ui {
 
+struct PrintPreviewRecord {
+  std::string title;  // UTF-8: the sheet's name
+  std::string pdf;    // the file's bytes, read while it was shown
+};
+
 struct MessageBoxRecord {
   std::string text;     // UTF-8
   std::string caption;  // UTF-8
@@ -29,14 +34,18 @@ class RecordingDriver : public UiDriver {
   Answer MessageBox(const std::string& text, const std::string& caption, Buttons buttons) override;
 
   const std::vector<MessageBoxRecord>& MessageBoxes() const { return boxes_; }
+
+  void ShowPrintPreview(const std::string& pdf_file, const std::string& title) override;
+  const std::vector<PrintPreviewRecord>& PrintPreviews() const { return previews_; }
   // How many boxes with exactly this text and caption were shown.
   std::size_t CountMessageBoxes(const std::string& text, const std::string& caption) const;
-  // Forgets the boxes shown and the answers still queued.
+  // Forgets the boxes and previews shown and the answers still queued.
   void Clear();
 
  private:
   std::deque<Answer> answers_;
   std::vector<MessageBoxRecord> boxes_;
+  std::vector<PrintPreviewRecord> previews_;
 };
 
 }  // namespace ui

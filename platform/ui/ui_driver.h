@@ -36,6 +36,15 @@ class UiDriver {
   // Texts are UTF-8 at this boundary.
   virtual Answer MessageBox(const std::string& text, const std::string& caption,
                             Buttons buttons) = 0;
+  // The print preview of a sheet: pdf_file is its print as a PDF file, which
+  // exists while the call lasts (a driver that keeps it copies it). Modal:
+  // returns when the user closes the preview. An exception thrown here
+  // reaches the caller of the preview as its failure. By default the
+  // preview is closed at once.
+  virtual void ShowPrintPreview(const std::string& pdf_file, const std::string& title) {
+    (void)pdf_file;
+    (void)title;
+  }
 };
 
 // The driver in place; a host installs one at start. Without one, message boxes

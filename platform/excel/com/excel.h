@@ -227,7 +227,8 @@ com::ComPtr<_Application> CreateApplication();
 // application itself (that would keep both alive).
 HRESULT SetCommandBars(_Application* app, com::IDispatch* bars);
 // What PrintPreview shows: the handler runs modally and returns when the
-// preview is closed. Without one the preview returns at once.
+// preview is closed. Without one (null) the sheet is printed into a PDF file
+// that the UI driver shows (ui::UiDriver::ShowPrintPreview).
 using PrintPreviewHandler = std::function<void(_Worksheet* sheet)>;
 void SetPrintPreviewHandler(PrintPreviewHandler handler);
 

@@ -1,5 +1,6 @@
 // Worksheet: one sheet of a workbook.
 #include "excel/com/objects.h"
+#include "excel/preview/show_preview.h"
 
 namespace excel::detail {
 
@@ -171,7 +172,11 @@ class WorksheetObject final : public Automation<_Worksheet> {
   HRESULT PrintPreview(VARIANT) override {
     return Call("Worksheet.PrintPreview", kIid, [&] {
       Live(book_);
-      if (PreviewHandler()) PreviewHandler()(this);
+      if (PreviewHandler()) {
+        PreviewHandler()(this);
+        return;
+      }
+      preview::ShowPrintPreview(*sheet_);
     });
   }
 
