@@ -40,8 +40,10 @@ struct Value {
 };
 
 // Comparison of key and value names: letter case ignored (ASCII).
+// Transparent, so that lookups need no std::u16string.
 struct NoCaseLess {
-  bool operator()(const std::u16string& a, const std::u16string& b) const;
+  using is_transparent = void;
+  bool operator()(std::u16string_view a, std::u16string_view b) const;
 };
 
 struct Key {
@@ -71,6 +73,11 @@ struct Tree {
 // The registry file in use (UTF-8 path of the file system).
 std::string FilePath();
 
+// Calls view with the registry as it is now and returns what view returns,
+// or ERROR_BADDB. The file is parsed again only when it changed since the
+// last read; the tree is valid during the call only, and the registry must
+// not be used from inside view (it holds the process's registry lock).
+HRESULT View(const std::function<HRESULT(const Tree&)>& view);
 // Reads the registry. S_OK (also for a missing file) or ERROR_BADDB.
 HRESULT Read(Tree* tree);
 // Reads, lets edit change the tree, and writes it back when edit succeeded

@@ -85,19 +85,27 @@ HRESULT ProgIDFromCLSID(REFCLSID clsid, OLECHAR** progid) {
   return S_OK;
 }
 
-HRESULT CoGetClassObject(REFCLSID clsid, DWORD context, void*, REFIID riid, void** object) {
-  if (!object) return E_INVALIDARG;
-  *object = nullptr;
-  if (!IsApartmentThread()) return CO_E_NOTINITIALIZED;
-  if (!(context & CLSCTX_INPROC_SERVER)) return REGDB_E_CLASSNOTREG;
-  std::u16string wide_path;
-  HRESULT hr = registry::GetString(registry::Root::ClassesRoot, u"CLSID\\" + GuidToWide(clsid) + u"\\InprocServer32",
-                                   u"", &wide_path);
-  if (hr == REGDB_E_KEYMISSING || (SUCCEEDED(hr) && wide_path.empty()))
-    return Fail(REGDB_E_CLASSNOTREG, "Class " + GuidToString(clsid) + " is not registered");
-  if (FAILED(hr)) return hr;
-  const std::string path = win::WideToAnsi(wide_path);
+namespace {
 
+// The default value of a key of the classes root when it is a string; null otherwise.
+const std::u16string* DefaultText(const registry::Tree& tree, const std::u16string& key_path) {
+  const registry::Key* key = tree.classes_root.Find(key_path);
+  if (!key) return nullptr;
+  auto value = key->values.find(u"");
+  return value != key->values.end() && value->second.type == registry::Value::Type::String ? &value->second.text
+                                                                                            : nullptr;
+}
+
+// The InprocServer32 file of a registered class, as registered (GBK); empty
+// when the class has none.
+std::string ServerOf(const registry::Tree& tree, REFCLSID clsid) {
+  const std::u16string* path = DefaultText(tree, u"CLSID\\" + GuidToWide(clsid) + u"\\InprocServer32");
+  return path ? win::WideToAnsi(*path) : std::string();
+}
+
+// The class object of clsid from the server at path, loading it on first use.
+HRESULT ClassObjectFrom(const std::string& path, REFCLSID clsid, REFIID riid, void** object) {
+  if (path.empty()) return Fail(REGDB_E_CLASSNOTREG, "Class " + GuidToString(clsid) + " is not registered");
   Servers& servers = TheServers();
   std::lock_guard lock(servers.mutex);
   auto it = servers.by_path.find(path);
@@ -123,6 +131,31 @@ HRESULT CoGetClassObject(REFCLSID clsid, DWORD context, void*, REFIID riid, void
   return it->second.get_class_object(clsid, riid, object);
 }
 
+HRESULT InstanceFrom(const std::string& path, REFCLSID clsid, IUnknown* outer, REFIID riid, void** object) {
+  IClassFactory* factory = nullptr;
+  HRESULT hr = ClassObjectFrom(path, clsid, IClassFactory::iid, reinterpret_cast<void**>(&factory));
+  if (FAILED(hr)) return hr;
+  hr = factory->CreateInstance(outer, riid, object);
+  factory->Release();
+  return hr;
+}
+
+}  // namespace
+
+HRESULT CoGetClassObject(REFCLSID clsid, DWORD context, void*, REFIID riid, void** object) {
+  if (!object) return E_INVALIDARG;
+  *object = nullptr;
+  if (!IsApartmentThread()) return CO_E_NOTINITIALIZED;
+  if (!(context & CLSCTX_INPROC_SERVER)) return REGDB_E_CLASSNOTREG;
+  std::string path;
+  HRESULT hr = registry::View([&](const registry::Tree& tree) {
+    path = ServerOf(tree, clsid);
+    return S_OK;
+  });
+  if (FAILED(hr)) return hr;
+  return ClassObjectFrom(path, clsid, riid, object);
+}
+
 HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID riid, void** object) {
   if (!object) return E_POINTER;
   *object = nullptr;
@@ -134,14 +167,28 @@ HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID 
   return hr;
 }
 
+// The name is resolved to its class and the class to its server in one view
+// of the registry: creation by name is what scripts do for every object.
 HRESULT CreateInstanceByName(std::u16string_view name, REFIID riid, void** object) {
   if (!object) return E_POINTER;
   *object = nullptr;
-  std::u16string text(name);
-  CLSID clsid;
-  HRESULT hr = !text.empty() && text[0] == u'{' ? CLSIDFromString(text.c_str(), &clsid) : CLSIDFromProgID(text.c_str(), &clsid);
-  if (FAILED(hr)) return hr == CO_E_CLASSSTRING ? REGDB_E_CLASSNOTREG : hr;
-  return CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, riid, object);
+  const std::u16string text(name);
+  CLSID clsid = GUID_NULL;
+  std::string path;
+  const bool by_progid = text.empty() || text[0] != u'{';
+  if (!by_progid && CLSIDFromString(text.c_str(), &clsid) != S_OK) return REGDB_E_CLASSNOTREG;
+  const HRESULT hr = registry::View([&](const registry::Tree& tree) {
+    if (by_progid) {
+      if (text.empty() || text.find(u'\\') != std::u16string::npos) return REGDB_E_CLASSNOTREG;
+      const std::u16string* clsid_text = DefaultText(tree, text + u"\\Clsid");
+      if (!clsid_text || CLSIDFromString(clsid_text->c_str(), &clsid) != S_OK) return REGDB_E_CLASSNOTREG;
+    }
+    path = ServerOf(tree, clsid);
+    return S_OK;
+  });
+  if (FAILED(hr)) return hr;
+  if (!IsApartmentThread()) return CO_E_NOTINITIALIZED;
+  return InstanceFrom(path, clsid, nullptr, riid, object);
 }
 
 void CoFreeUnusedLibraries() {

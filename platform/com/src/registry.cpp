@@ -42,7 +42,7 @@ HRESULT BadDb(const std::string& file, const std::string& what) {
 
 }  // namespace
 
-bool NoCaseLess::operator()(const std::u16string& a, const std::u16string& b) const {
+bool NoCaseLess::operator()(std::u16string_view a, std::u16string_view b) const {
   std::size_t n = std::min(a.size(), b.size());
   for (std::size_t i = 0; i < n; ++i) {
     char16_t x = Fold(a[i]), y = Fold(b[i]);
@@ -54,7 +54,7 @@ bool NoCaseLess::operator()(const std::u16string& a, const std::u16string& b) co
 Key* Key::Find(std::u16string_view path) {
   Key* k = this;
   for (auto part : SplitPath(path)) {
-    auto it = k->subkeys.find(std::u16string(part));
+    auto it = k->subkeys.find(part);
     if (it == k->subkeys.end()) return nullptr;
     k = it->second.get();
   }
@@ -391,9 +391,11 @@ struct ReadCache {
 };
 ReadCache read_cache;  // guarded by process_lock
 
-// Calls use with the registry as it is on disk, from the cache when the file
-// has not changed since it was parsed. Holds process_lock while use runs.
-HRESULT WithTree(const std::function<HRESULT(const Tree&)>& use) {
+}  // namespace
+
+// The parsed file is kept while the file is the same (same identity); the
+// process lock is held while use runs.
+HRESULT View(const std::function<HRESULT(const Tree&)>& use) {
   std::string path = FilePath();
   std::lock_guard guard(process_lock);
   struct stat st;
@@ -414,8 +416,6 @@ HRESULT WithTree(const std::function<HRESULT(const Tree&)>& use) {
   read_cache.tree = std::move(tree);
   return use(read_cache.tree);
 }
-
-}  // namespace
 
 HRESULT Read(Tree* tree) {
   if (!tree) return E_POINTER;
@@ -466,10 +466,10 @@ HRESULT SetDword(Root root, std::u16string_view key, std::u16string_view name, s
 
 namespace {
 HRESULT GetValue(Root root, std::u16string_view key, std::u16string_view name, Value* out) {
-  return WithTree([&](const Tree& t) {
+  return View([&](const Tree& t) {
     const Key* k = t.RootKey(root).Find(key);
     if (!k) return REGDB_E_KEYMISSING;
-    auto it = k->values.find(std::u16string(name));
+    auto it = k->values.find(name);
     if (it == k->values.end()) return REGDB_E_KEYMISSING;
     *out = it->second;
     return S_OK;
@@ -507,7 +507,7 @@ HRESULT DeleteTree(Root root, std::u16string_view key) {
 }
 
 bool KeyExists(Root root, std::u16string_view key) {
-  return WithTree([&](const Tree& t) {
+  return View([&](const Tree& t) {
            return t.RootKey(root).Find(key) ? S_OK : S_FALSE;
          }) == S_OK;
 }
