@@ -85,7 +85,7 @@ Evaluation Evaluate(std::string_view expression, std::string_view table, const V
   const ScriptEngine engine = context.engines->New();
   std::string rewritten = RewriteKeywords(std::string(expression), context.excel);
 
-  const std::vector<regex::Match> references = Pattern(R"(F1\(\w+\,\w+\,\w+\))").FindAll(rewritten);
+  const std::vector<regex::Match> references = Pattern(kCellReferencePattern).FindAll(rewritten);
   std::vector<std::string> positions, values;
   for (const regex::Match& reference : references) {
     const std::vector<std::string> parts = SplitItems(GetStrBybeginendIndex(reference.text, 4, 2), ",", " ");
