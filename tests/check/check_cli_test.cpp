@@ -212,6 +212,19 @@ TEST_F(CheckCli, ReturnsAreLeftUntouchedUnlessWriteIsGiven) {
   EXPECT_EQ(xlsx::Workbook::Load(files[2])->Sheet(1).GetValue(40, 2).text, "");
 }
 
+// One worker opens both: the first must be closed before the second of the
+// same name can be opened.
+TEST_F(CheckCli, ReturnsOfTheSameNameInDifferentFoldersAreEachChecked) {
+  fs::create_directories(dir_ + "/returns/other");
+  Sample("jb1_mistakes", "sub/school.xlsx");
+  Sample("jb2_clean", "other/school.xlsx");
+  const auto entries = ByName(Check("--jobs 1 " + dir_ + "/returns", 1));
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries.at("sub/school.xlsx")["verdict"], "failed");
+  EXPECT_EQ(entries.at("other/school.xlsx")["verdict"], "passed");
+  EXPECT_EQ(entries.at("other/school.xlsx")["school_code"], "30233");
+}
+
 TEST_F(CheckCli, ExitStatusAndCsvReport) {
   Sample("jb1_clean", "a.xlsx");
   EXPECT_EQ(Run("check " + dir_ + "/returns").status, 0);
