@@ -8,9 +8,7 @@
 #include <iostream>
 
 #include "../command_registry.h"
-#include "addin/workbook/excel_ops.h"
-#include "host/app/excel_host.h"
-#include "platform/forms/scripted_driver.h"
+#include "command_session.h"
 #include "platform/win/code_page.h"
 
 namespace velmora::cli {
@@ -37,28 +35,20 @@ int Explain(const std::string& file, int sheet, const std::string& ref) {
     std::cerr << "velmora explain: \"" << ref << "\" is no cell reference\n";
     return 2;
   }
-  auto driver = forms::ScriptedDriver::FromText("");
-  driver->SetEcho([](const std::string& line) { std::cout << line << "\n"; });
-  forms::ScriptedDriver::Install installed(driver);
-
-  host::ExcelHost host;
-  const workbook::Application excel(com::ComPtr<excel::_Application>(host.Application()));
+  CommandSession session("explain");
+  const std::optional<workbook::Workbook> book = session.Open(file);
+  if (!book) return 2;
   try {
-    const workbook::Workbook book = excel.Open(win::Utf8ToAnsi(file));
-    const workbook::Worksheet target = book.Sheet(sheet);
+    const workbook::Worksheet target = book->Sheet(sheet);
     target.Activate();
     target.Cell(row, column).Select();
   } catch (const std::exception& error) {
-    std::cerr << "velmora explain: " << win::AnsiToUtf8(error.what()) << "\n";
-    return 2;
+    return session.Fail(win::AnsiToUtf8(error.what()));
   }
-  if (!host.CommandBars().Click("查看指标解释1").found) {
-    std::cerr << "velmora explain: the toolbar has no button \"查看指标解释\" (has velmora install been run?)\n";
-    return 2;
-  }
+  if (!session.Click("查看指标解释1", "查看指标解释")) return 2;
   bool shown = false;
-  for (const auto& form : driver->Forms()) shown |= form.shown.name == "frmZBJS";
-  host.Close();
+  for (const auto& form : session.Driver().Forms()) shown |= form.shown.name == "frmZBJS";
+  session.Host().Close();
   return shown ? 0 : 1;
 }
 

@@ -10,10 +10,8 @@
 
 #include "../command_registry.h"
 #include "addin/workbook/base_table.h"
-#include "addin/workbook/excel_ops.h"
 #include "excel/fault.h"
-#include "host/app/excel_host.h"
-#include "platform/forms/scripted_driver.h"
+#include "command_session.h"
 #include "platform/win/code_page.h"
 
 namespace velmora::cli {
@@ -26,24 +24,12 @@ std::string ColumnLetters(long column) {
 }
 
 int Switch(const std::string& file) {
-  auto driver = forms::ScriptedDriver::FromText("");
-  driver->SetEcho([](const std::string& line) { std::cout << line << "\n"; });
-  forms::ScriptedDriver::Install installed(driver);
-
-  host::ExcelHost host;
-  const workbook::Application excel(com::ComPtr<excel::_Application>(host.Application()));
-  std::optional<workbook::Workbook> book;
-  try {
-    book = excel.Open(win::Utf8ToAnsi(file));
-  } catch (const std::exception& error) {
-    std::cerr << "velmora switch: " << file << " cannot be opened: " << win::AnsiToUtf8(error.what()) << "\n";
-    return 2;
-  }
+  CommandSession session("switch");
+  const workbook::Application& excel = session.Excel();
+  std::optional<workbook::Workbook> book = session.Open(file);
+  if (!book) return 2;
   excel::fault::Clear();  // its trace tells whether a cell was selected
-  if (!host.CommandBars().Click("切换单元格1").found) {
-    std::cerr << "velmora switch: the toolbar has no button \"切换单元格\" (has velmora install been run?)\n";
-    return 2;
-  }
+  if (!session.Click("切换单元格1", "切换单元格")) return 2;
   bool selected = false;
   for (const std::string& call : excel::fault::Trace()) selected |= call == "Range.Select";
   try {
@@ -58,10 +44,9 @@ int Switch(const std::string& file) {
               << "\"\n";
     book->Save();
   } catch (const std::exception& error) {
-    std::cerr << "velmora switch: " << win::AnsiToUtf8(error.what()) << "\n";
-    return 2;
+    return session.Fail(win::AnsiToUtf8(error.what()));
   }
-  host.Close();
+  session.Host().Close();
   return selected ? 0 : 1;
 }
 

@@ -13,6 +13,8 @@
 #include <string>
 
 #include "excel/xlsx/model.h"
+#include "tests/preview/pdf_probe.h"
+#include "tests/tools/png_picture.h"
 
 namespace {
 
@@ -52,23 +54,53 @@ class ToolsCliTest : public ::testing::Test {
   std::string bin_, dir_, path_;
 };
 
-TEST_F(ToolsCliTest, PrintWritesTheNotesAndAPreviewPageOfThePaperChosen) {
+// The preview of the sample at A4 and at A3, rendered to PNG at 72 dpi (a
+// pixel a point): the paper's size, landscape, the printed block centred
+// between the margins, and the notes in the PDF as Chinese text.
+TEST_F(ToolsCliTest, PrintWritesTheNotesAndAPreviewOfThePaperChosen) {
+  if (velmora::testing::Output("command -v pdftoppm").empty()) GTEST_SKIP() << "poppler-utils is not installed";
   struct Case {
     const char* paper;
-    const char* page;
+    int width, height;
+    bool one_page;  // at A4 the print sheet's rows run on to a second page
   };
-  for (const Case& c : {Case{"A4", "size: A4 landscape"}, Case{"A3", "size: A3 landscape"}}) {
+  for (const Case& c : {Case{"A4", 842, 595, false}, Case{"A3", 1191, 842, true}}) {
     SCOPED_TRACE(c.paper);
-    const std::string html = dir_ + "/preview.html";
-    const Outcome run = Run("print " + path_ + " --paper " + c.paper + " --preview " + html);
+    const std::string pdf = dir_ + "/preview.pdf";
+    const Outcome run = Run("print " + path_ + " --paper " + c.paper + " --preview " + pdf);
     EXPECT_EQ(run.status, 0) << run.out;
     EXPECT_TRUE(Has(run.out, "print preview of \"打印\"")) << run.out;
+    EXPECT_TRUE(Has(run.out, "preview written to " + pdf)) << run.out;
     EXPECT_TRUE(Has(run.out, "B16: 补充资料：1、机构数   1 个。")) << run.out;
     EXPECT_TRUE(Has(run.out, "print sheet hidden, protected")) << run.out;
-    std::stringstream page;
-    page << std::ifstream(html).rdbuf();
-    EXPECT_TRUE(Has(page.str(), c.page));
-    EXPECT_TRUE(Has(page.str(), "补充资料：1、机构数"));
+
+    const std::string text = velmora::testing::Output("pdftotext '" + pdf + "' -");
+    EXPECT_TRUE(Has(text, "补充资料：1、机构数")) << text;
+    EXPECT_TRUE(Has(text, "本年还本付息")) << text;
+    const int pages = velmora::testing::ReadPdfInfo(pdf).pages;
+    ASSERT_GE(pages, 1);
+    if (c.one_page) {
+      EXPECT_EQ(pages, 1);
+    }
+    velmora::testing::Output("pdftoppm -r 72 -png '" + pdf + "' '" + dir_ + "/page'");
+    for (int page = 1; page <= pages; ++page) {
+      SCOPED_TRACE(page);
+      const velmora::testing::Picture picture =
+          velmora::testing::ReadPng(dir_ + "/page-" + std::to_string(page) + ".png");
+      EXPECT_EQ(picture.width, c.width);
+      EXPECT_EQ(picture.height, c.height);
+      EXPECT_GT(picture.width, picture.height);  // landscape
+      const velmora::testing::InkBox ink = picture.Ink();
+      ASSERT_TRUE(ink.any);
+      if (page > 1) continue;  // the rest of the rows: a few lines of text
+      // The first column's texts and the notes clipped at column P mark the
+      // block's left and right edges; its first and last rows, when it fits
+      // the page, the top and bottom.
+      EXPECT_NEAR(ink.left, picture.width - 1 - ink.right, 6);
+      if (c.one_page) {
+        EXPECT_NEAR(ink.top, picture.height - 1 - ink.bottom, 6);
+      }
+    }
   }
   const Outcome cancel = Run("print " + path_ + " --paper cancel");
   EXPECT_EQ(cancel.status, 1) << cancel.out;
