@@ -136,6 +136,38 @@ TEST_F(PrintTest, PaperChoicesSetThePageUpAndThePreviewSeesTheSheetShown) {
   }
 }
 
+// Without a preview handler the stand-in prints the sheet into a PDF file
+// that the UI driver shows: one preview of the print sheet, at the paper
+// chosen; a print that cannot be made is Excel's error, shown by the command,
+// and the print sheet is hidden again.
+TEST_F(PrintTest, ThePreviewIsThePrintSheetsPdfOrAnErrorShown) {
+  excel::SetPrintPreviewHandler(nullptr);
+  Open();
+  Print("A3");
+  ASSERT_EQ(ui_->PrintPreviews().size(), 1u);
+  const ui::PrintPreviewRecord& shown = ui_->PrintPreviews()[0];
+  EXPECT_EQ(shown.title, U(book_->Sheet(5).Name()));
+  EXPECT_EQ(shown.pdf.rfind("%PDF-", 0), 0u);
+  EXPECT_NE(shown.pdf.find("/MediaBox [ 0 0 1191 842 ]"), std::string::npos);  // A3 lying
+  EXPECT_EQ(Boxes(), std::vector<std::string>{});
+
+  ui_->Clear();
+  const char* before = std::getenv("TMPDIR");
+  const std::string saved_tmpdir = before ? before : "";
+  setenv("TMPDIR", (dir_ + "/no such folder").c_str(), 1);
+  Print("A4");
+  if (before) {
+    setenv("TMPDIR", saved_tmpdir.c_str(), 1);
+  } else {
+    unsetenv("TMPDIR");
+  }
+  EXPECT_TRUE(ui_->PrintPreviews().empty());
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].rfind("PrintPreview method of Worksheet class failed: ", 0), 0u) << Boxes()[0];
+  EXPECT_EQ(book_->Sheet(5).Visible(), excel::xlSheetHidden);
+  EXPECT_TRUE(AllProtected());
+}
+
 TEST_F(PrintTest, CancelAndNoBaseTableWriteNothing) {
   struct Case {
     const char* name;
