@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -14,13 +13,11 @@
 #include "addin/workbook/excel_ops.h"
 #include "com/error_info.h"
 #include "com/variant.h"
-#include "excel/com/excel.h"
 #include "excel/xlsx/model.h"
 #include "figures.h"
 #include "host/app/excel_host.h"
 #include "platform/forms/scripted_driver.h"
 #include "platform/win/code_page.h"
-#include "preview_page.h"
 
 namespace velmora::demo {
 
@@ -55,22 +52,13 @@ std::optional<CellKey> StopCell(const std::string& message) {
   return CellKey{std::stoi(s[1]), std::stoi(c[1]), std::stoi(c[2])};
 }
 
-// The print preview shows through this handler while the object lives.
-class PreviewHandler {
- public:
-  explicit PreviewHandler(excel::PrintPreviewHandler handler) { excel::SetPrintPreviewHandler(std::move(handler)); }
-  ~PreviewHandler() { excel::SetPrintPreviewHandler(nullptr); }
-  PreviewHandler(const PreviewHandler&) = delete;
-  PreviewHandler& operator=(const PreviewHandler&) = delete;
-};
-
 class YearWalk {
  public:
   YearWalk(const School& school, const std::string& folder, const std::string& data_dir, std::ostream& out)
       : school_(school),
         data_dir_(data_dir),
         return_path_(folder + "/" + school.return_name),
-        preview_path_(folder + "/print-preview-" + kPaper + ".html"),
+        preview_path_(folder + "/print-preview-" + kPaper + ".pdf"),
         out_(out),
         excel_(com::ComPtr<excel::_Application>(host_.Application())) {}
 
@@ -343,23 +331,12 @@ class YearWalk {
   void PrintPreview() {
     Heading(std::string("基表打印 on ") + kPaper + " paper");
     auto user = User(std::string("pick cbb_PaperSize ") + kPaper + "\nclick btn_OK\n");
-    std::string failure;
+    user->SetPreviewPath(preview_path_);
     {
       forms::ScriptedDriver::Install shown(user);
-      PreviewHandler preview([&](excel::_Worksheet* sheet) {
-        const workbook::Worksheet page{com::ComPtr<excel::_Worksheet>(sheet)};
-        out_ << "  print preview of \"" << win::AnsiToUtf8(page.Name()) << "\"\n";
-        try {
-          WritePreviewPage(preview_path_, page, kPaper);
-          out_ << "  preview written to " << preview_path_ << "\n";
-        } catch (const std::exception& error) {
-          failure = error.what();
-        }
-      });
       Click("基表打印1");
     }
-    if (!failure.empty()) throw std::runtime_error(failure);
-    if (!std::filesystem::exists(preview_path_)) out_ << "  no print preview was shown\n";
+    if (user->PrintPreviews().empty()) out_ << "  no print preview was shown\n";
   }
 
   void Explain(const CellKey& cell) {

@@ -15,6 +15,13 @@ namespace {
 namespace fs = std::filesystem;
 using velmora::testing::CliOutcome;
 
+std::string Bytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
 class DemoTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -82,10 +89,9 @@ TEST_F(DemoTest, WalksTheYearToAReturnThatPasses) {
   EXPECT_TRUE(made->Sheet(2).GetValue(12, 3).empty());
   EXPECT_TRUE(made->Sheet(2).Locked(12, 3));
 
-  std::ifstream preview(folder + "/" + files[1]);
-  std::stringstream page;
-  page << preview.rdbuf();
-  EXPECT_NE(page.str().find("size: A4 landscape"), std::string::npos);
+  // The preview is the print as a PDF file.
+  EXPECT_EQ(fs::path(files[1]).extension(), ".pdf");
+  EXPECT_EQ(Bytes(folder + "/" + files[1]).rfind("%PDF-", 0), 0u);
 }
 
 TEST_F(DemoTest, WantsAFreshFolder) {
