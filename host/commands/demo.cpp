@@ -37,11 +37,13 @@ int Demo(std::string folder) {
   std::error_code error;
   fs::create_directories(folder, error);
   if (error || !fs::is_directory(folder)) {
-    std::cerr << "velmora demo: the folder " << folder << " cannot be made: " << error.message() << "\n";
+    std::cerr << "velmora demo: the folder " << folder << " cannot be made: " << error.message()
+              << "\n";
     return 2;
   }
   if (!fs::is_empty(folder)) {
-    std::cerr << "velmora demo: the folder " << folder << " is not empty; the walk needs a fresh one\n";
+    std::cerr << "velmora demo: the folder " << folder
+              << " is not empty; the walk needs a fresh one\n";
     return 2;
   }
   folder = fs::absolute(folder).lexically_normal().string();
@@ -63,19 +65,23 @@ int Demo(std::string folder) {
                               : "the return did not pass validation\n")
             << "files made in " << folder << ":\n";
   for (const std::string& file : result.files)
-    std::cout << "  " << fs::path(file).filename().string() << " (" << fs::file_size(file) << " bytes)\n";
+    std::cout << "  " << fs::path(file).filename().string() << " (" << fs::file_size(file)
+              << " bytes)\n";
   std::cout << "and beside the add-in: " << data_dir << "info.txt, the last school's information\n"
             << "look again: velmora show '" << result.files.front() << "' --sheet 1\n";
   return result.passed ? 0 : 1;
 }
 
-const Registration demo{"demo", [](CLI::App& app) {
-  auto* cmd = app.add_subcommand("demo", "Walk a school's year on the bundled sample data, in a fresh folder");
-  static std::string folder;
-  cmd->add_option("--dir", folder, "The folder to work in (made when missing, must be empty); "
-                                   "default ./velmora-demo-YYYYMMDD-HHMMSS");
-  cmd->callback([] { SetExitStatus(Demo(folder)); });
-}};
+const Registration demo{
+    "demo", [](CLI::App& app) {
+      auto* cmd = app.add_subcommand(
+          "demo", "Walk a school's year on the bundled sample data, in a fresh folder");
+      static std::string folder;
+      cmd->add_option("--dir", folder,
+                      "The folder to work in (made when missing, must be empty); "
+                      "default ./velmora-demo-YYYYMMDD-HHMMSS");
+      cmd->callback([] { SetExitStatus(Demo(folder)); });
+    }};
 
 }  // namespace
 }  // namespace velmora::cli

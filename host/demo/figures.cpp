@@ -34,22 +34,26 @@ std::vector<Figure> ReadFigures(const std::string& path) {
   return figures;
 }
 
-std::vector<TypingOutcome> TypeFigures(const std::string& path, const std::vector<Figure>& figures) {
+std::vector<TypingOutcome> TypeFigures(const std::string& path,
+                                       const std::vector<Figure>& figures) {
   auto book = xlsx::Workbook::Load(path);
   std::vector<TypingOutcome> outcomes;
   const Figure* last = nullptr;
   for (const Figure& figure : figures) {
     TypingOutcome outcome{figure, {}};
-    if (figure.sheet < 1 || figure.sheet > book->SheetCount() || !book->Sheet(figure.sheet).IsWorksheet()) {
+    if (figure.sheet < 1 || figure.sheet > book->SheetCount() ||
+        !book->Sheet(figure.sheet).IsWorksheet()) {
       outcome.refusal = "the workbook has no worksheet " + std::to_string(figure.sheet);
-    } else if (xlsx::Worksheet& sheet = book->Sheet(figure.sheet); sheet.visibility() != xlsx::Visibility::Visible) {
+    } else if (xlsx::Worksheet& sheet = book->Sheet(figure.sheet);
+               sheet.visibility() != xlsx::Visibility::Visible) {
       outcome.refusal = "the sheet \"" + sheet.name() + "\" is hidden";
     } else {
       try {
         // The session state Excel keeps beside a sheet is not in the file: a
         // user's typing is held by the protection alone.
         excel::SheetSession session;
-        excel::WriteText(sheet, session, figure.row, figure.column, figure.text, excel::Actor::User);
+        excel::WriteText(sheet, session, figure.row, figure.column, figure.text,
+                         excel::Actor::User);
         last = &figure;
       } catch (const excel::ExcelError& refused) {
         outcome.refusal = refused.what();

@@ -21,7 +21,9 @@
 
 namespace velmora::demo {
 
-School SampleSchool() { return {"11069", "2010_11069_41010200_基表1.xlsx", "jb1_mistakes", "jb1_clean"}; }
+School SampleSchool() {
+  return {"11069", "2010_11069_41010200_基表1.xlsx", "jb1_mistakes", "jb1_clean"};
+}
 
 namespace {
 
@@ -48,13 +50,15 @@ std::optional<CellKey> StopCell(const std::string& message) {
   static const std::regex sheet(R"(JB\d_(\d))");
   static const std::regex cell(R"((\d+),(\d+)\s*$)");
   std::smatch s, c;
-  if (!std::regex_search(message, s, sheet) || !std::regex_search(message, c, cell)) return std::nullopt;
+  if (!std::regex_search(message, s, sheet) || !std::regex_search(message, c, cell))
+    return std::nullopt;
   return CellKey{std::stoi(s[1]), std::stoi(c[1]), std::stoi(c[2])};
 }
 
 class YearWalk {
  public:
-  YearWalk(const School& school, const std::string& folder, const std::string& data_dir, std::ostream& out)
+  YearWalk(const School& school, const std::string& folder, const std::string& data_dir,
+           std::ostream& out)
       : school_(school),
         data_dir_(data_dir),
         return_path_(folder + "/" + school.return_name),
@@ -102,10 +106,13 @@ class YearWalk {
   void Click(const std::string& tag) {
     out_ << "  click " << tag << "\n";
     if (!host_.CommandBars().Click(tag).found)
-      throw std::runtime_error("the spreadsheet has no button \"" + tag + "\" (has velmora install been run?)");
+      throw std::runtime_error("the spreadsheet has no button \"" + tag +
+                               "\" (has velmora install been run?)");
   }
 
-  std::string Sample(const std::string& name) const { return data_dir_ + "samples/" + name + ".xlsx"; }
+  std::string Sample(const std::string& name) const {
+    return data_dir_ + "samples/" + name + ".xlsx";
+  }
 
   workbook::Workbook Book() const {
     std::optional<workbook::Workbook> book = excel_.ActiveWorkbook();
@@ -113,15 +120,20 @@ class YearWalk {
     return *book;
   }
 
-  std::string SheetName(int sheet) const { return sheet >= 1 && sheet <= static_cast<int>(sheet_names_.size()) ? sheet_names_[sheet - 1] : std::to_string(sheet); }
+  std::string SheetName(int sheet) const {
+    return sheet >= 1 && sheet <= static_cast<int>(sheet_names_.size()) ? sheet_names_[sheet - 1]
+                                                                        : std::to_string(sheet);
+  }
   std::string Where(const CellKey& cell) const {
-    return SheetName(std::get<0>(cell)) + "!" + xlsx::CellName(std::get<1>(cell), std::get<2>(cell));
+    return SheetName(std::get<0>(cell)) + "!" +
+           xlsx::CellName(std::get<1>(cell), std::get<2>(cell));
   }
   std::string Selected() const {
     std::optional<workbook::Range> selection = excel_.Selection();
     if (!selection) return "nothing";
     return win::AnsiToUtf8(Book().ActiveSheet().Name()) + "!" +
-           xlsx::CellName(static_cast<int>(selection->Row()), static_cast<int>(selection->Column()));
+           xlsx::CellName(static_cast<int>(selection->Row()),
+                          static_cast<int>(selection->Column()));
   }
   std::string FirstSheetCell(base_table::CellAddress cell) const {
     return win::AnsiToUtf8(base_table::ReadCell(Book().Sheet(base_table::kFirstSheet), cell));
@@ -131,16 +143,19 @@ class YearWalk {
     Heading("the spreadsheet starts with its add-ins");
     bool connected = false;
     for (const host::AddIn& addin : host_.AddIns()) {
-      out_ << "  add-in " << addin.progid << (addin.object ? " connected" : ": " + addin.error) << "\n";
+      out_ << "  add-in " << addin.progid << (addin.object ? " connected" : ": " + addin.error)
+           << "\n";
       connected |= addin.object && addin.progid == kAddIn;
     }
-    if (!connected) throw std::runtime_error(std::string("the add-in ") + kAddIn + " is not connected (has velmora install been run?)");
+    if (!connected)
+      throw std::runtime_error(std::string("the add-in ") + kAddIn +
+                               " is not connected (has velmora install been run?)");
   }
 
   void SetSchoolInformation() {
     Heading("设置学校信息: the school picked from the list, its workbook made from the template");
-    auto user = User("click btnXXSelect\nset edt1 " + school_.xxdm + "\ndblclick xxdbgrd 1\nclick btnok\nsave " +
-                     return_path_ + "\n");
+    auto user = User("click btnXXSelect\nset edt1 " + school_.xxdm +
+                     "\ndblclick xxdbgrd 1\nclick btnok\nsave " + return_path_ + "\n");
     {
       forms::ScriptedDriver::Install shown(user);
       Click("设置学校信息1");
@@ -148,7 +163,8 @@ class YearWalk {
     for (const forms::FormRecord& form : user->Forms()) {
       if (form.shown.name != "xxinfo") continue;
       out_ << "  the school information confirmed with 设置完成:\n";
-      for (const char* name : {"txtYear", "txtxxdm", "txtxxname", "txtdqdm", "txtdqmc", "cblsgx", "cbxxlb", "txtzgbm"})
+      for (const char* name :
+           {"txtYear", "txtxxdm", "txtxxname", "txtdqdm", "txtdqmc", "cblsgx", "cbxxlb", "txtzgbm"})
         if (const forms::ControlView* control = form.last.Find(name))
           out_ << "    " << name << " \"" << control->text << "\"\n";
     }
@@ -169,9 +185,11 @@ class YearWalk {
     const auto book = xlsx::Workbook::Load(return_path_);
     const std::string kind = FirstSheetCell(base_table::kTemplateNameCell);
     const auto blank = xlsx::Workbook::Load(
-        data_dir_ + win::AnsiToUtf8(base_table::TemplateFile(base_table::KindOfTemplateName(win::Utf8ToAnsi(kind)))));
+        data_dir_ + win::AnsiToUtf8(base_table::TemplateFile(
+                        base_table::KindOfTemplateName(win::Utf8ToAnsi(kind)))));
     sheet_names_.clear();
-    for (int sheet = 1; sheet <= book->SheetCount(); ++sheet) sheet_names_.push_back(book->Sheet(sheet).name());
+    for (int sheet = 1; sheet <= book->SheetCount(); ++sheet)
+      sheet_names_.push_back(book->Sheet(sheet).name());
     const xlsx::Worksheet& first = book->Sheet(base_table::kFirstSheet);
     for (int row = 4; row <= 6; ++row) {
       out_ << "  row " << row << ":";
@@ -182,7 +200,8 @@ class YearWalk {
       }
       out_ << "\n";
     }
-    for (int sheet = 1; sheet <= base_table::kDataSheetCount && sheet <= blank->SheetCount(); ++sheet) {
+    for (int sheet = 1; sheet <= base_table::kDataSheetCount && sheet <= blank->SheetCount();
+         ++sheet) {
       std::string locked, unlocked;
       const xlsx::Worksheet& made = book->Sheet(sheet);
       const xlsx::Worksheet& from = blank->Sheet(sheet);
@@ -198,8 +217,10 @@ class YearWalk {
           locked_cell_ = CellKey{sheet, row, column};
         }
       }
-      if (!unlocked.empty()) out_ << "  unlocked for this school on " << made.name() << ":" << unlocked << "\n";
-      out_ << "  " << made.name() << " " << (made.IsProtected() ? "protected" : "not protected") << "\n";
+      if (!unlocked.empty())
+        out_ << "  unlocked for this school on " << made.name() << ":" << unlocked << "\n";
+      out_ << "  " << made.name() << " " << (made.IsProtected() ? "protected" : "not protected")
+           << "\n";
     }
   }
 
@@ -210,7 +231,8 @@ class YearWalk {
   void OnTheFile(Typing typing) {
     workbook::Workbook book = Book();
     book.Save();
-    workbook::Check(book.Get()->Close(com::Variant(false), com::Variant::Missing(), com::Variant::Missing()));
+    workbook::Check(
+        book.Get()->Close(com::Variant(false), com::Variant::Missing(), com::Variant::Missing()));
     typing();
     excel_.Open(win::Utf8ToAnsi(return_path_));
   }
@@ -220,7 +242,8 @@ class YearWalk {
     const std::vector<Figure> figures = ReadFigures(Sample(school_.typed));
     OnTheFile([&] {
       std::map<int, std::vector<TypingOutcome>> by_sheet;
-      for (TypingOutcome& typed : TypeFigures(return_path_, figures)) by_sheet[typed.figure.sheet].push_back(typed);
+      for (TypingOutcome& typed : TypeFigures(return_path_, figures))
+        by_sheet[typed.figure.sheet].push_back(typed);
       for (const auto& [sheet, typed] : by_sheet) {
         out_ << "  " << SheetName(sheet) << ": " << typed.size() << " cells typed:";
         for (std::size_t i = 0; i < typed.size() && i < 6; ++i)
@@ -234,7 +257,9 @@ class YearWalk {
         const auto& [sheet, row, column] = *locked_cell_;
         out_ << "  typing 1 into " << Where(*locked_cell_) << ", locked for this school:\n";
         for (const TypingOutcome& typed : TypeFigures(return_path_, {{sheet, row, column, "1"}}))
-          out_ << "    " << (typed.refusal.empty() ? "taken" : "the spreadsheet says: " + typed.refusal) << "\n";
+          out_ << "    "
+               << (typed.refusal.empty() ? "taken" : "the spreadsheet says: " + typed.refusal)
+               << "\n";
       }
       out_ << "  saved " << return_path_ << "\n";
     });
@@ -269,11 +294,13 @@ class YearWalk {
     if (said_passed) out_ << "  not passed yet: the run stopped before it had checked every rule\n";
     bool listed = false;
     for (const forms::FormRecord& form : user->Forms())
-      if (const forms::ControlView* grid = form.shown.Find("DBGrid1"); form.shown.name == "form2" && grid)
+      if (const forms::ControlView* grid = form.shown.Find("DBGrid1");
+          form.shown.name == "form2" && grid)
         listed |= !grid->grid.rows.empty();
     if (!listed) return false;
 
-    const std::string list = win::AnsiToUtf8(base_table::ReadCell(Book().Sheet(base_table::kFirstSheet), base_table::kCellListCell));
+    const std::string list = win::AnsiToUtf8(
+        base_table::ReadCell(Book().Sheet(base_table::kFirstSheet), base_table::kCellListCell));
     std::vector<CellKey> cells;
     for (const base_table::CellPosition& cell : base_table::ParseCellList(win::Utf8ToAnsi(list)))
       cells.push_back({cell.sheet, cell.row, cell.column});
@@ -294,8 +321,8 @@ class YearWalk {
       auto user = User("");
       forms::ScriptedDriver::Install shown(user);
       Click("切换单元格1");
-      out_ << "  selected: " << Selected() << ", G40 \"" << FirstSheetCell(base_table::kSwitchCounterCell)
-           << "\"\n";
+      out_ << "  selected: " << Selected() << ", G40 \""
+           << FirstSheetCell(base_table::kSwitchCounterCell) << "\"\n";
     }
   }
 
@@ -311,7 +338,9 @@ class YearWalk {
       const std::string want = right == books.end() ? "" : right->second;
       const std::string have = now == typed.end() ? "" : now->second;
       const Figure correction{std::get<0>(cell), std::get<1>(cell), std::get<2>(cell), want};
-      if (want == have || std::find(corrections.begin(), corrections.end(), correction) != corrections.end()) continue;
+      if (want == have ||
+          std::find(corrections.begin(), corrections.end(), correction) != corrections.end())
+        continue;
       out_ << "  " << Where(cell) << ": \"" << have << "\" -> \"" << want << "\"\n";
       corrections.push_back(correction);
     }
@@ -322,7 +351,8 @@ class YearWalk {
     OnTheFile([&] {
       for (const TypingOutcome& typed_again : TypeFigures(return_path_, corrections))
         if (!typed_again.refusal.empty())
-          out_ << "  " << Where(Key(typed_again.figure)) << " refused: " << typed_again.refusal << "\n";
+          out_ << "  " << Where(Key(typed_again.figure)) << " refused: " << typed_again.refusal
+               << "\n";
       out_ << "  saved " << return_path_ << "\n";
     });
     return true;
@@ -362,8 +392,8 @@ class YearWalk {
 
 }  // namespace
 
-WalkResult WalkSchoolYear(const School& school, const std::string& folder, const std::string& data_dir,
-                          std::ostream& out) {
+WalkResult WalkSchoolYear(const School& school, const std::string& folder,
+                          const std::string& data_dir, std::ostream& out) {
   try {
     return YearWalk(school, folder, data_dir, out).Run();
   } catch (const com::ComError& error) {

@@ -19,10 +19,10 @@ namespace velmora::demo {
 
 // The school the walk plays. Texts are UTF-8.
 struct School {
-  std::string xxdm;  // its school code, picked from the school list
+  std::string xxdm;         // its school code, picked from the school list
   std::string return_name;  // the file its return is saved as in the folder
-  std::string typed;  // the sample return whose figures it types (samples/<typed>.xlsx)
-  std::string books;  // the sample holding its right figures, which corrections copy
+  std::string typed;        // the sample return whose figures it types (samples/<typed>.xlsx)
+  std::string books;        // the sample holding its right figures, which corrections copy
 };
 
 // 11069 嵩山工学院 (base table 1): it types the sample with three typical
@@ -36,9 +36,10 @@ struct WalkResult {
 
 // Walks the year in folder (UTF-8, an existing folder) with the data files
 // of data_dir (UTF-8, the add-in's module directory, ending "/"), printing
-// to out. Raises std::runtime_error (UTF-8) when a step cannot be done (no add-in
-// connected, no button, no workbook written, a file that cannot be read).
-WalkResult WalkSchoolYear(const School& school, const std::string& folder, const std::string& data_dir,
-                          std::ostream& out);
+// to out. Raises std::runtime_error (UTF-8) when a step cannot be done (no
+// add-in connected, no button, no workbook written, a file that cannot be
+// read).
+WalkResult WalkSchoolYear(const School& school, const std::string& folder,
+                          const std::string& data_dir, std::ostream& out);
 
 }  // namespace velmora::demo

@@ -38,13 +38,15 @@ TEST(ClickSaves, WhatTheClickChanged) {
     std::function<void(const std::string& file, const std::string& before)> check;
   };
   const std::vector<Case> cases = {
-      {"a double-click in the result list: its cell list in F40", "校验1", "jb1_mistakes", "dblclick DBGrid1 1\n",
+      {"a double-click in the result list: its cell list in F40", "校验1", "jb1_mistakes",
+       "dblclick DBGrid1 1\n",
        [](const std::string& file, const std::string&) {
          EXPECT_EQ(xlsx::Workbook::Load(file)->Sheet(1).GetValue(40, 6).text,
                    "1,10,7|1,11,7|1,12,7|1,13,7|1,14,7|1,15,7|1,16,7|1,17,7");
        }},
       {"the school's new workbook: the cells locked for it", "设置学校信息1", nullptr,
-       "click btnXXSelect\nset edt1 11069\ndblclick xxdbgrd 1\nclick btnok\nsave " + dir + "/new.xlsx\n",
+       "click btnXXSelect\nset edt1 11069\ndblclick xxdbgrd 1\nclick btnok\nsave " + dir +
+           "/new.xlsx\n",
        [&](const std::string&, const std::string&) {
          ASSERT_TRUE(fs::exists(dir + "/new.xlsx"));
          EXPECT_FALSE(xlsx::Workbook::Load(bin + "/TANVIK1")->Sheet(2).Locked(12, 3));
@@ -61,8 +63,8 @@ TEST(ClickSaves, WhatTheClickChanged) {
     const std::string before = c.sample ? Bytes(file) : "";
     std::ofstream(dir + "/answers.txt") << c.answers;
     const velmora::testing::CliOutcome click = velmora::testing::RunVelmora(
-        registry, std::string("click ") + c.button + (c.sample ? " '" + file + "'" : "") + " --answers '" + dir +
-                      "/answers.txt'");
+        registry, std::string("click ") + c.button + (c.sample ? " '" + file + "'" : "") +
+                      " --answers '" + dir + "/answers.txt'");
     EXPECT_EQ(click.status, 0) << click.out;
     c.check(file, before);
   }

@@ -35,7 +35,9 @@ class DemoTest : public ::testing::Test {
   void TearDown() override {
     if (!dir_.empty()) fs::remove_all(dir_);
   }
-  CliOutcome Run(const std::string& arguments) { return velmora::testing::RunVelmora(registry_, arguments); }
+  CliOutcome Run(const std::string& arguments) {
+    return velmora::testing::RunVelmora(registry_, arguments);
+  }
 
   // The file names the summary lists under "files made in".
   static std::vector<std::string> SummaryFiles(const std::string& out) {
@@ -43,7 +45,8 @@ class DemoTest : public ::testing::Test {
     std::istringstream lines(out.substr(out.find("files made in")));
     std::string line;
     std::getline(lines, line);
-    while (std::getline(lines, line) && line.rfind("  ", 0) == 0) files.push_back(line.substr(2, line.rfind(" (") - 2));
+    while (std::getline(lines, line) && line.rfind("  ", 0) == 0)
+      files.push_back(line.substr(2, line.rfind(" (") - 2));
     return files;
   }
 
@@ -58,10 +61,13 @@ TEST_F(DemoTest, WalksTheYearToAReturnThatPasses) {
   // It needed corrections, and the last run of the validation passed.
   EXPECT_NE(demo.out.find("校验, run 2"), std::string::npos) << demo.out;
   const std::size_t last_run = demo.out.rfind("校验, run");
-  EXPECT_NE(demo.out.find("message box [velmora] 提示：交验全部通过！", last_run), std::string::npos) << demo.out;
+  EXPECT_NE(demo.out.find("message box [velmora] 提示：交验全部通过！", last_run),
+            std::string::npos)
+      << demo.out;
   EXPECT_EQ(demo.out.find("not passed yet", last_run), std::string::npos) << demo.out;
   // The cell locked for the school refused the user's typing.
-  EXPECT_NE(demo.out.find("The cell or chart you're trying to change is on a protected sheet"), std::string::npos);
+  EXPECT_NE(demo.out.find("The cell or chart you're trying to change is on a protected sheet"),
+            std::string::npos);
 
   const std::vector<std::string> files = SummaryFiles(demo.out);
   ASSERT_EQ(files.size(), 2u) << demo.out;
@@ -101,7 +107,8 @@ TEST_F(DemoTest, WantsAFreshFolder) {
   const CliOutcome demo = Run("demo --dir '" + folder + "'");
   EXPECT_EQ(demo.status, 2) << demo.out;
   EXPECT_NE(demo.out.find("not empty"), std::string::npos) << demo.out;
-  EXPECT_EQ(std::vector<fs::path>(fs::directory_iterator(folder), fs::directory_iterator()).size(), 1u);
+  EXPECT_EQ(std::vector<fs::path>(fs::directory_iterator(folder), fs::directory_iterator()).size(),
+            1u);
 }
 
 }  // namespace
