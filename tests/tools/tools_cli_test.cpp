@@ -107,6 +107,19 @@ TEST_F(ToolsCliTest, PrintWritesTheNotesAndAPreviewOfThePaperChosen) {
   EXPECT_FALSE(Has(cancel.out, "print preview")) << cancel.out;
 }
 
+// A preview path that cannot be written: the preview fails, the command
+// shows why and hides the print sheet again; no preview counts as shown.
+TEST_F(ToolsCliTest, APreviewThatCannotBeWrittenIsShownAsTheCommandsError) {
+  const std::string pdf = dir_ + "/no such folder/preview.pdf";
+  const Outcome run = Run("print " + path_ + " --paper A4 --preview '" + pdf + "'");
+  EXPECT_EQ(run.status, 1) << run.out;
+  EXPECT_TRUE(Has(run.out, "message box [")) << run.out;
+  EXPECT_TRUE(Has(run.out, "the print preview cannot be written to " + pdf)) << run.out;
+  EXPECT_FALSE(Has(run.out, "preview written to")) << run.out;
+  EXPECT_TRUE(Has(run.out, "print sheet hidden, protected")) << run.out;
+  EXPECT_FALSE(std::filesystem::exists(pdf));
+}
+
 TEST_F(ToolsCliTest, ExplainShowsTheDialogOrTheHint) {
   const Outcome total = Run("explain " + path_ + " --sheet 1 --cell E10");
   EXPECT_EQ(total.status, 0) << total.out;
