@@ -29,7 +29,8 @@ struct Expected {
 };
 
 int Make(const std::string& samples, const std::string& out, int count) {
-  const char* names[] = {"jb1_clean", "jb1_mistakes", "jb2_clean", "jb2_mistakes", "jb3_clean", "jb3_mistakes"};
+  const char* names[] = {"jb1_clean",    "jb1_mistakes", "jb2_clean",
+                         "jb2_mistakes", "jb3_clean",    "jb3_mistakes"};
   nlohmann::json expected = nlohmann::json::object();
   for (int i = 0; i < count; ++i) {
     char relative[64];
@@ -52,7 +53,8 @@ int Make(const std::string& samples, const std::string& out, int count) {
       }
       book->Save(path.string());
     } else {
-      fs::copy_file(fs::path(samples) / (sample + ".xlsx"), path, fs::copy_options::overwrite_existing);
+      fs::copy_file(fs::path(samples) / (sample + ".xlsx"), path,
+                    fs::copy_options::overwrite_existing);
     }
     expected[path.string()] = {{"verdict", e.verdict}, {"error", e.error}};
   }
@@ -61,7 +63,8 @@ int Make(const std::string& samples, const std::string& out, int count) {
 }
 
 int Verify(const std::string& out, const std::string& report_file) {
-  const nlohmann::json expected = nlohmann::json::parse(std::ifstream(fs::path(out) / "expected.json"));
+  const nlohmann::json expected =
+      nlohmann::json::parse(std::ifstream(fs::path(out) / "expected.json"));
   const nlohmann::json report = nlohmann::json::parse(std::ifstream(report_file));
   std::map<std::string, nlohmann::json> found;
   for (const auto& entry : report["returns"]) found[entry["file"].get<std::string>()] = entry;
@@ -73,21 +76,24 @@ int Verify(const std::string& out, const std::string& report_file) {
       ++wrong;
       continue;
     }
-    const std::string error = it->second["error"].is_string() ? it->second["error"].get<std::string>() : "";
+    const std::string error =
+        it->second["error"].is_string() ? it->second["error"].get<std::string>() : "";
     const std::string part = e["error"];
     if (!part.empty()) ++broken;
-    if (it->second["verdict"] != e["verdict"] || (!part.empty() && error.find(part) == std::string::npos)) {
-      std::cout << "wrong: " << file << " reported " << it->second["verdict"] << " " << error << ", expected "
-                << e["verdict"] << " " << part << "\n";
+    if (it->second["verdict"] != e["verdict"] ||
+        (!part.empty() && error.find(part) == std::string::npos)) {
+      std::cout << "wrong: " << file << " reported " << it->second["verdict"] << " " << error
+                << ", expected " << e["verdict"] << " " << part << "\n";
       ++wrong;
     }
   }
   if (found.size() != expected.size()) {
-    std::cout << "the report has " << found.size() << " returns, " << expected.size() << " were made\n";
+    std::cout << "the report has " << found.size() << " returns, " << expected.size()
+              << " were made\n";
     ++wrong;
   }
-  std::cout << (wrong ? "report WRONG: " : "report as expected: ") << expected.size() << " returns, " << broken
-            << " of them broken, " << wrong << " wrong\n";
+  std::cout << (wrong ? "report WRONG: " : "report as expected: ") << expected.size()
+            << " returns, " << broken << " of them broken, " << wrong << " wrong\n";
   return wrong ? 1 : 0;
 }
 
@@ -97,6 +103,7 @@ int main(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";
   if (mode == "make" && argc == 5) return Make(argv[2], argv[3], std::stoi(argv[4]));
   if (mode == "verify" && argc == 4) return Verify(argv[2], argv[3]);
-  std::cerr << "usage: check_bench_returns make SAMPLES_DIR OUT_DIR COUNT | verify OUT_DIR REPORT.json\n";
+  std::cerr
+      << "usage: check_bench_returns make SAMPLES_DIR OUT_DIR COUNT | verify OUT_DIR REPORT.json\n";
   return 2;
 }

@@ -1,7 +1,7 @@
 #include "host/check/progress_bar.h"
 
-#include <string>
 #include <unistd.h>
+#include <string>
 
 namespace velmora::check {
 

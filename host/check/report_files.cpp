@@ -10,7 +10,8 @@ namespace {
 bool EndsWith(const std::string& text, const std::string& end) {
   if (text.size() < end.size()) return false;
   for (std::size_t i = 0; i < end.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(text[text.size() - end.size() + i])) != end[i]) return false;
+    if (std::tolower(static_cast<unsigned char>(text[text.size() - end.size() + i])) != end[i])
+      return false;
   return true;
 }
 
@@ -26,9 +27,15 @@ Summary Summarize(const std::vector<ReturnReport>& reports) {
   summary.returns = reports.size();
   for (const ReturnReport& report : reports) {
     switch (report.verdict) {
-      case Verdict::Passed: ++summary.passed; break;
-      case Verdict::Failed: ++summary.failed; break;
-      case Verdict::Error: ++summary.errors; break;
+      case Verdict::Passed:
+        ++summary.passed;
+        break;
+      case Verdict::Failed:
+        ++summary.failed;
+        break;
+      case Verdict::Error:
+        ++summary.errors;
+        break;
     }
   }
   return summary;
@@ -36,10 +43,12 @@ Summary Summarize(const std::vector<ReturnReport>& reports) {
 
 void WriteJsonReport(std::ostream& out, const std::vector<ReturnReport>& reports) {
   const Summary summary = Summarize(reports);
-  const nlohmann::json json = {
-      {"summary",
-       {{"returns", summary.returns}, {"passed", summary.passed}, {"failed", summary.failed}, {"errors", summary.errors}}},
-      {"returns", reports}};
+  const nlohmann::json json = {{"summary",
+                                {{"returns", summary.returns},
+                                 {"passed", summary.passed},
+                                 {"failed", summary.failed},
+                                 {"errors", summary.errors}}},
+                               {"returns", reports}};
   out << json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
 }
 
@@ -62,15 +71,18 @@ void WriteCsvReport(std::ostream& out, const std::vector<ReturnReport>& reports)
     const std::string tail = "," + CsvField(report.error) + "\r\n";
     if (report.failures.empty()) out << head << ",," << tail;
     for (const Failure& failure : report.failures)
-      out << head << CsvField(failure.type) << "," << CsvField(failure.message) << "," << CsvField(CellsText(failure.cells))
-          << tail;
+      out << head << CsvField(failure.type) << "," << CsvField(failure.message) << ","
+          << CsvField(CellsText(failure.cells)) << tail;
   }
 }
 
-bool IsReportFileName(const std::string& path) { return EndsWith(path, ".json") || EndsWith(path, ".csv"); }
+bool IsReportFileName(const std::string& path) {
+  return EndsWith(path, ".json") || EndsWith(path, ".csv");
+}
 
 void WriteReportFile(const std::string& path, const std::vector<ReturnReport>& reports) {
-  if (!IsReportFileName(path)) throw std::runtime_error("the report must be a .json or .csv file: " + path);
+  if (!IsReportFileName(path))
+    throw std::runtime_error("the report must be a .json or .csv file: " + path);
   std::ofstream out(path, std::ios::binary);
   if (!out) throw std::runtime_error("the report cannot be written: " + path);
   if (EndsWith(path, ".json"))

@@ -44,8 +44,8 @@ std::string Utf8(const std::string& gbk) { return win::AnsiToUtf8(gbk); }
 std::optional<std::string> NotABaseTable(const std::string& information) {
   if (Trim(information).empty()) return "A40 is empty: the workbook is no return of this system";
   if (information.substr(0, 4) != base_table::kYear)
-    return "A40 does not begin with " + std::string(base_table::kYear) + ": the workbook is no 2010 return (\"" +
-           Utf8(information.substr(0, 20)) + "\")";
+    return "A40 does not begin with " + std::string(base_table::kYear) +
+           ": the workbook is no 2010 return (\"" + Utf8(information.substr(0, 20)) + "\")";
   return std::nullopt;
 }
 
@@ -55,18 +55,21 @@ void ReadSchool(ReturnReport& report, const std::string& information) {
   if (items.size() > 5) report.school_name = Utf8(items[5]);
 }
 
-void ReadFailures(ReturnReport& report, forms::ClientDataSet& results, const workbook::Application& excel) {
+void ReadFailures(ReturnReport& report, forms::ClientDataSet& results,
+                  const workbook::Application& excel) {
   forms::Field& type = results.FieldByName(TypeField());
   forms::Field& message = results.FieldByName(MessageField());
   forms::Field& cells = results.FieldByName(kCellInfoField);
   for (results.First(); !results.Eof(); results.Next())
-    report.failures.push_back({Utf8(type.AsString()), Utf8(message.AsString()), CellRefs(excel, cells.AsString())});
+    report.failures.push_back(
+        {Utf8(type.AsString()), Utf8(message.AsString()), CellRefs(excel, cells.AsString())});
 }
 
 }  // namespace
 
 ReturnChecker::ReturnChecker(std::string directory, bool write)
-    : context_{workbook::Application(excel::CreateApplication()), std::move(directory)}, write_(write) {}
+    : context_{workbook::Application(excel::CreateApplication()), std::move(directory)},
+      write_(write) {}
 
 void ReturnChecker::RequireScriptEngine() const { context_.engines->New(); }
 
@@ -102,14 +105,16 @@ void ReturnChecker::Run(ReturnReport& report, const std::string& utf8_file) cons
   } else {
     dialog = !NotABaseTable(information);
   }
-  if (!dialog) throw std::runtime_error(win::Utf8ToAnsi(NotABaseTable(information).value_or("not validated")));
+  if (!dialog)
+    throw std::runtime_error(win::Utf8ToAnsi(NotABaseTable(information).value_or("not validated")));
 
   const std::string template_name = base_table::ReadCell(first, base_table::kTemplateNameCell);
   report.kind = Utf8(template_name);
   if (write_ && !Trim(template_name).empty()) ClearCellInfo(context_.excel);
   const base_table::Kind kind = base_table::KindOfTemplateName(template_name);
   if (kind == base_table::Kind::None)
-    throw std::runtime_error(win::Utf8ToAnsi("E40 names no kind of base table (\"" + report.kind + "\")"));
+    throw std::runtime_error(
+        win::Utf8ToAnsi("E40 names no kind of base table (\"" + report.kind + "\")"));
 
   RunResult run = JiaoYan(std::to_string(static_cast<int>(kind)), context_);
   if (write_) {
@@ -118,14 +123,17 @@ void ReturnChecker::Run(ReturnReport& report, const std::string& utf8_file) cons
     // here: a return that has stopped passing does not keep its "ok" on disk.
     const std::string flag_before = base_table::ReadCell(first, base_table::kValidationFlagCell);
     SetJiaoYanFlagOnExcel(context_.excel, *run.results, run.outcome);
-    if (!Trim(flag_before).empty() && Trim(base_table::ReadCell(first, base_table::kValidationFlagCell)).empty())
+    if (!Trim(flag_before).empty() &&
+        Trim(base_table::ReadCell(first, base_table::kValidationFlagCell)).empty())
       book.Save();
   }
   ReadFailures(report, *run.results, context_.excel);
 
   bool mandatory = false;
   for (const Failure& failure : report.failures) mandatory |= failure.type == "强制";
-  report.verdict = mandatory ? Verdict::Failed : run.outcome.completed ? Verdict::Passed : Verdict::Error;
+  report.verdict = mandatory               ? Verdict::Failed
+                   : run.outcome.completed ? Verdict::Passed
+                                           : Verdict::Error;
   if (!run.outcome.completed) report.error = Utf8(run.outcome.message);
 }
 

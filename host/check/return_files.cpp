@@ -9,7 +9,8 @@ namespace velmora::check {
 namespace {
 bool IsWorkbookName(const std::filesystem::path& path) {
   std::string ext = path.extension().string();
-  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+  std::transform(ext.begin(), ext.end(), ext.begin(),
+                 [](unsigned char c) { return std::tolower(c); });
   return ext == ".xlsx";
 }
 }  // namespace
@@ -23,10 +24,13 @@ std::vector<std::string> FindReturns(const std::vector<std::string>& paths) {
       files.push_back(path);
       continue;
     }
-    for (fs::recursive_directory_iterator it(path, fs::directory_options::skip_permission_denied, error), end;
+    for (fs::recursive_directory_iterator
+             it(path, fs::directory_options::skip_permission_denied, error),
+         end;
          it != end; it.increment(error)) {
       if (error) break;
-      if (it->is_regular_file(error) && IsWorkbookName(it->path())) files.push_back(it->path().string());
+      if (it->is_regular_file(error) && IsWorkbookName(it->path()))
+        files.push_back(it->path().string());
     }
   }
   std::sort(files.begin(), files.end());

@@ -6,9 +6,12 @@ namespace velmora::check {
 
 const char* VerdictName(Verdict verdict) {
   switch (verdict) {
-    case Verdict::Passed: return "passed";
-    case Verdict::Failed: return "failed";
-    case Verdict::Error: break;
+    case Verdict::Passed:
+      return "passed";
+    case Verdict::Failed:
+      return "failed";
+    case Verdict::Error:
+      break;
   }
   return "error";
 }
@@ -23,7 +26,8 @@ Verdict VerdictOfName(const std::string& name) {
 
 void to_json(nlohmann::json& out, const Failure& failure) {
   nlohmann::json cells = nlohmann::json::array();
-  for (const CellRef& cell : failure.cells) cells.push_back({{"sheet", cell.sheet}, {"ref", cell.ref}});
+  for (const CellRef& cell : failure.cells)
+    cells.push_back({{"sheet", cell.sheet}, {"ref", cell.ref}});
   out = {{"type", failure.type}, {"message", failure.message}, {"cells", cells}};
 }
 
@@ -32,7 +36,8 @@ void from_json(const nlohmann::json& in, Failure& failure) {
   failure.message = in.at("message").get<std::string>();
   failure.cells.clear();
   for (const auto& cell : in.at("cells"))
-    failure.cells.push_back({cell.at("sheet").get<std::string>(), cell.at("ref").get<std::string>()});
+    failure.cells.push_back(
+        {cell.at("sheet").get<std::string>(), cell.at("ref").get<std::string>()});
 }
 
 void to_json(nlohmann::json& out, const ReturnReport& report) {

@@ -1,24 +1,26 @@
 #include "host/check/worker_pool.h"
 
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/mman.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
-#include <fcntl.h>
 #include <iostream>
 #include <new>
 #include <optional>
-#include <poll.h>
-#include <sys/mman.h>
-#include <sys/wait.h>
 #include <system_error>
-#include <unistd.h>
 
 namespace velmora::check {
 
 namespace {
 
-[[noreturn]] void ThrowErrno(const char* what) { throw std::system_error(errno, std::generic_category(), what); }
+[[noreturn]] void ThrowErrno(const char* what) {
+  throw std::system_error(errno, std::generic_category(), what);
+}
 
 // The index of the next file to check, in memory shared with the workers.
 class SharedCounter {
@@ -27,7 +29,8 @@ class SharedCounter {
   static_assert(Value::is_always_lock_free);
 
   SharedCounter() {
-    void* memory = mmap(nullptr, sizeof(Value), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    void* memory =
+        mmap(nullptr, sizeof(Value), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
     if (memory == MAP_FAILED) ThrowErrno("mmap");
     value_ = new (memory) Value(0);
   }
@@ -101,9 +104,13 @@ std::string HowItEnded(int status) {
 
 class Pool {
  public:
-  Pool(const std::vector<std::string>& files, const PoolOptions& options, const WorkerFactory& make_worker,
-       const Progress& progress)
-      : files_(files), options_(options), make_worker_(make_worker), progress_(progress), reports_(files.size()) {}
+  Pool(const std::vector<std::string>& files, const PoolOptions& options,
+       const WorkerFactory& make_worker, const Progress& progress)
+      : files_(files),
+        options_(options),
+        make_worker_(make_worker),
+        progress_(progress),
+        reports_(files.size()) {}
 
   ~Pool() {
     for (Child& child : children_) {
@@ -176,7 +183,8 @@ class Pool {
   void Receive(Child& child, std::string_view data) {
     child.buffer.append(data);
     std::size_t start = 0;
-    for (std::size_t end; (end = child.buffer.find('\n', start)) != std::string::npos; start = end + 1)
+    for (std::size_t end; (end = child.buffer.find('\n', start)) != std::string::npos;
+         start = end + 1)
       Line(child, std::string_view(child.buffer).substr(start, end - start));
     child.buffer.erase(0, start);
   }
@@ -235,8 +243,10 @@ class Pool {
 
 }  // namespace
 
-std::vector<ReturnReport> CheckInWorkers(const std::vector<std::string>& files, const PoolOptions& options,
-                                         const WorkerFactory& make_worker, const Progress& progress) {
+std::vector<ReturnReport> CheckInWorkers(const std::vector<std::string>& files,
+                                         const PoolOptions& options,
+                                         const WorkerFactory& make_worker,
+                                         const Progress& progress) {
   return Pool(files, options, make_worker, progress).Run();
 }
 

@@ -10,7 +10,8 @@
 // file it was on is reported as not checked, and the others go on).
 //
 //   std::vector<ReturnReport> reports = CheckInWorkers(files, {2, 200}, make_worker,
-//                                                      [](std::size_t done, std::size_t total) { ... });
+//                                                      [](std::size_t done, std::size_t total) {
+//                                                      ... });
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -34,7 +35,7 @@ using WorkerFactory = std::function<std::unique_ptr<Worker>()>;
 using Progress = std::function<void(std::size_t done, std::size_t total)>;
 
 struct PoolOptions {
-  int jobs = 1;                       // worker processes at the same time
+  int jobs = 1;                        // worker processes at the same time
   std::size_t files_per_worker = 200;  // a worker ends after this many and another starts
 };
 
@@ -47,7 +48,9 @@ class WorkerSetupError : public std::runtime_error {
 // The reports in the order of files. Throws WorkerSetupError when the
 // factory failed in a worker, std::system_error when no process or pipe can
 // be made.
-std::vector<ReturnReport> CheckInWorkers(const std::vector<std::string>& files, const PoolOptions& options,
-                                         const WorkerFactory& make_worker, const Progress& progress);
+std::vector<ReturnReport> CheckInWorkers(const std::vector<std::string>& files,
+                                         const PoolOptions& options,
+                                         const WorkerFactory& make_worker,
+                                         const Progress& progress);
 
 }  // namespace velmora::check

@@ -38,12 +38,16 @@ class Unattended : public ui::UiDriver {
 class CheckWorker : public check::Worker {
  public:
   CheckWorker(const std::string& directory, bool write)
-      : com_(com::CoInitialize(nullptr)), ui_(std::make_shared<Unattended>()), checker_(directory, write) {
+      : com_(com::CoInitialize(nullptr)),
+        ui_(std::make_shared<Unattended>()),
+        checker_(directory, write) {
     try {
       checker_.RequireScriptEngine();
     } catch (const std::exception& error) {
-      throw std::runtime_error("the script engine MSScriptControl.ScriptControl cannot be created (has velmora install "
-                               "been run?): " + win::AnsiToUtf8(error.what()));
+      throw std::runtime_error(
+          "the script engine MSScriptControl.ScriptControl cannot be created (has velmora install "
+          "been run?): " +
+          win::AnsiToUtf8(error.what()));
     }
   }
   check::ReturnReport Check(const std::string& file) override { return checker_.Check(file); }
@@ -72,7 +76,8 @@ void PrintLine(const check::ReturnReport& report) {
   std::cout << "\n";
 }
 
-int Check(const std::vector<std::string>& paths, int jobs, const std::string& report_file, bool write) {
+int Check(const std::vector<std::string>& paths, int jobs, const std::string& report_file,
+          bool write) {
   if (!report_file.empty() && !check::IsReportFileName(report_file)) {
     std::cerr << "velmora check: the report must be a .json or .csv file: " << report_file << "\n";
     return 2;
@@ -104,30 +109,34 @@ int Check(const std::vector<std::string>& paths, int jobs, const std::string& re
     for (const check::ReturnReport& report : reports) PrintLine(report);
   }
   const check::Summary summary = check::Summarize(reports);
-  std::cout << summary.returns << " returns: " << summary.passed << " passed, " << summary.failed << " failed, "
-            << summary.errors << " could not be checked\n";
+  std::cout << summary.returns << " returns: " << summary.passed << " passed, " << summary.failed
+            << " failed, " << summary.errors << " could not be checked\n";
   return summary.errors ? 2 : summary.failed ? 1 : 0;
 }
 
-const Registration registration{"check", [](CLI::App& app) {
-  auto* cmd = app.add_subcommand("check", "Check every return under the paths as \"校验\" does, in parallel");
-  static std::vector<std::string> paths;
-  static int jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-  static std::string report;
-  static bool write = false;
-  cmd->add_option("paths", paths, "Workbooks, or folders searched for .xlsx files")->required();
-  cmd->add_option("--jobs,-j", jobs, "Worker processes at the same time")->check(CLI::PositiveNumber);
-  cmd->add_option("--report", report, "Write the report to FILE.json or FILE.csv");
-  cmd->add_flag("--write", write, "Save, flag (B40) and clear the marks as the validate command does");
-  cmd->callback([] {
-    try {
-      SetExitStatus(Check(paths, jobs, report, write));
-    } catch (const std::exception& error) {
-      std::cerr << "velmora check: " << error.what() << "\n";
-      SetExitStatus(2);
-    }
-  });
-}};
+const Registration registration{
+    "check", [](CLI::App& app) {
+      auto* cmd = app.add_subcommand(
+          "check", "Check every return under the paths as \"校验\" does, in parallel");
+      static std::vector<std::string> paths;
+      static int jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+      static std::string report;
+      static bool write = false;
+      cmd->add_option("paths", paths, "Workbooks, or folders searched for .xlsx files")->required();
+      cmd->add_option("--jobs,-j", jobs, "Worker processes at the same time")
+          ->check(CLI::PositiveNumber);
+      cmd->add_option("--report", report, "Write the report to FILE.json or FILE.csv");
+      cmd->add_flag("--write", write,
+                    "Save, flag (B40) and clear the marks as the validate command does");
+      cmd->callback([] {
+        try {
+          SetExitStatus(Check(paths, jobs, report, write));
+        } catch (const std::exception& error) {
+          std::cerr << "velmora check: " << error.what() << "\n";
+          SetExitStatus(2);
+        }
+      });
+    }};
 
 }  // namespace
 }  // namespace velmora::cli

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <sys/wait.h>
 #include <array>
 #include <cstdio>
 #include <filesystem>
@@ -13,7 +14,6 @@
 #include <map>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
 
 #include "excel/xlsx/model.h"
 
@@ -56,7 +56,8 @@ class CheckCli : public ::testing::Test {
     FILE* pipe = popen((bin_ + "/velmora " + arguments + " 2>&1").c_str(), "r");
     if (!pipe) return outcome;
     std::array<char, 4096> buffer;
-    while (std::size_t n = fread(buffer.data(), 1, buffer.size(), pipe)) outcome.out.append(buffer.data(), n);
+    while (std::size_t n = fread(buffer.data(), 1, buffer.size(), pipe))
+      outcome.out.append(buffer.data(), n);
     const int status = pclose(pipe);
     outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return outcome;
@@ -68,8 +69,8 @@ class CheckCli : public ::testing::Test {
     return path;
   }
   // A copy of a sample with one cell changed.
-  std::string Changed(const std::string& sample, const std::string& name, int sheet, int row, int column,
-                      const xlsx::Value& value) {
+  std::string Changed(const std::string& sample, const std::string& name, int sheet, int row,
+                      int column, const xlsx::Value& value) {
     const std::string path = Sample(sample, name);
     auto book = xlsx::Workbook::Load(path);
     book->Sheet(sheet).SetValue(row, column, value);
@@ -111,7 +112,8 @@ TEST_F(CheckCli, AFolderOfReturnsIsReportedFileByFile) {
   Sample("jb2_mistakes", "jb2_mistakes.xlsx");
   BrokenReturns();
   const nlohmann::json report = Check("--jobs 2 " + dir_ + "/returns", 2);
-  EXPECT_EQ(report["summary"], nlohmann::json({{"returns", 6}, {"passed", 2}, {"failed", 1}, {"errors", 3}}));
+  EXPECT_EQ(report["summary"],
+            nlohmann::json({{"returns", 6}, {"passed", 2}, {"failed", 1}, {"errors", 3}}));
   auto entries = ByName(report);
   ASSERT_EQ(entries.size(), 6u) << report.dump(2);
 
@@ -125,10 +127,12 @@ TEST_F(CheckCli, AFolderOfReturnsIsReportedFileByFile) {
   } expected[] = {
       {"jb1_clean.xlsx", "passed", "11069", "嵩山工学院", "基表1.xls", ""},
       {"sub/jb3_clean.xlsx", "passed", "12811", "南粤理工学院", "基表3.xls", ""},
-      {"jb2_mistakes.xlsx", "failed", "30233", "巩义市北山口学校", "基表2.xls", "填报数据只能为正整数,请检查填报的数据！13,3"},
+      {"jb2_mistakes.xlsx", "failed", "30233", "巩义市北山口学校", "基表2.xls",
+       "填报数据只能为正整数,请检查填报的数据！13,3"},
       {"not_a_workbook.xlsx", "error", "", "", "", "cannot be opened"},
       {"no_a40.xlsx", "error", "", "", "", "A40 is empty"},
-      {"negative.xlsx", "error", "11069", "嵩山工学院", "基表1.xls", "填报数据只能为正整数,请检查填报的数据！12,5"},
+      {"negative.xlsx", "error", "11069", "嵩山工学院", "基表1.xls",
+       "填报数据只能为正整数,请检查填报的数据！12,5"},
   };
   for (const Expected& e : expected) {
     SCOPED_TRACE(e.file);
@@ -140,7 +144,8 @@ TEST_F(CheckCli, AFolderOfReturnsIsReportedFileByFile) {
     EXPECT_EQ(entry["kind"], e.kind);
     if (*e.error) {
       ASSERT_TRUE(entry["error"].is_string()) << entry.dump(2);
-      EXPECT_NE(entry["error"].get<std::string>().find(e.error), std::string::npos) << entry["error"];
+      EXPECT_NE(entry["error"].get<std::string>().find(e.error), std::string::npos)
+          << entry["error"];
     } else {
       EXPECT_TRUE(entry["error"].is_null()) << entry.dump(2);
       EXPECT_TRUE(entry["failures"].empty());
@@ -156,7 +161,8 @@ TEST_F(CheckCli, VerdictsAreTheValidateCommands) {
   const std::map<int, std::string> verdict_of_status = {{0, "passed"}, {1, "failed"}, {2, "error"}};
   std::vector<std::string> samples;
   for (const char* kind : {"jb1", "jb2", "jb3"})
-    for (const char* sample : {"_clean", "_mistakes"}) samples.push_back(std::string(kind) + sample);
+    for (const char* sample : {"_clean", "_mistakes"})
+      samples.push_back(std::string(kind) + sample);
   for (const std::string& sample : samples) Sample(sample, sample + ".xlsx");
   Changed("jb2_clean", "negative.xlsx", 2, 12, 3, xlsx::Value::Number(-1));
   samples.push_back("negative");
@@ -186,8 +192,9 @@ TEST_F(CheckCli, VerdictsAreTheValidateCommands) {
 }
 
 TEST_F(CheckCli, ReturnsAreLeftUntouchedUnlessWriteIsGiven) {
-  const std::vector<std::string> files = {Sample("jb1_clean", "a.xlsx"), Sample("jb3_mistakes", "b.xlsx"),
-                                          Changed("jb2_mistakes", "flagged.xlsx", 1, 40, 2, xlsx::Value::Text("ok"))};
+  const std::vector<std::string> files = {
+      Sample("jb1_clean", "a.xlsx"), Sample("jb3_mistakes", "b.xlsx"),
+      Changed("jb2_mistakes", "flagged.xlsx", 1, 40, 2, xlsx::Value::Text("ok"))};
   std::vector<std::string> before;
   for (const std::string& file : files) before.push_back(Bytes(file));
   Check("--jobs 2 " + dir_ + "/returns", 1);
@@ -242,7 +249,8 @@ TEST_F(CheckCli, ExitStatusAndCsvReport) {
   ASSERT_EQ(lines.size(), 4u) << Bytes(dir_ + "/r.csv");  // header, a.xlsx, two failures of b.xlsx
   EXPECT_EQ(lines[0], "file,school_code,school_name,kind,verdict,type,message,cells,error\r");
   EXPECT_EQ(lines[1], dir_ + "/returns/a.xlsx,11069,嵩山工学院,基表1.xls,passed,,,,\r");
-  EXPECT_TRUE(lines[2].starts_with(mistakes + ",11069,嵩山工学院,基表1.xls,failed,强制,")) << lines[2];
+  EXPECT_TRUE(lines[2].starts_with(mistakes + ",11069,嵩山工学院,基表1.xls,failed,强制,"))
+      << lines[2];
   EXPECT_NE(lines[2].find(",基本情况!G10 基本情况!G11 "), std::string::npos) << lines[2];
 }
 

@@ -17,7 +17,8 @@ std::vector<ReturnReport> Reports() {
   failed.school_name = "嵩山工学院";
   failed.kind = "基表1.xls";
   failed.verdict = Verdict::Failed;
-  failed.failures = {{"强制", "合计\"不符\"", {{"基本情况", "G10"}, {"基本情况", "G11"}}}, {"提示", "line\nbreak", {}}};
+  failed.failures = {{"强制", "合计\"不符\"", {{"基本情况", "G10"}, {"基本情况", "G11"}}},
+                     {"提示", "line\nbreak", {}}};
   failed.error = "=(F1(JB1_2,SR02,8)==1)||填报数据只能为正整数,请检查填报的数据！18,4";
   ReturnReport broken;
   broken.file = "returns/broken.xlsx";
@@ -32,7 +33,8 @@ TEST(ReportFiles, JsonReadsBackWithItsSummary) {
   std::ostringstream out;
   WriteJsonReport(out, Reports());
   const nlohmann::json json = nlohmann::json::parse(out.str());
-  EXPECT_EQ(json["summary"], nlohmann::json({{"returns", 3}, {"passed", 1}, {"failed", 1}, {"errors", 1}}));
+  EXPECT_EQ(json["summary"],
+            nlohmann::json({{"returns", 3}, {"passed", 1}, {"failed", 1}, {"errors", 1}}));
   const auto back = json["returns"].get<std::vector<ReturnReport>>();
   const auto original = Reports();
   ASSERT_EQ(back.size(), original.size());
@@ -50,12 +52,18 @@ TEST(ReportFiles, JsonReadsBackWithItsSummary) {
 TEST(ReportFiles, CsvHasARowPerFailureAndQuotesWhereNeeded) {
   std::ostringstream out;
   WriteCsvReport(out, Reports());
-  const std::string error = "\"=(F1(JB1_2,SR02,8)==1)||填报数据只能为正整数,请检查填报的数据！18,4\"";
+  const std::string error =
+      "\"=(F1(JB1_2,SR02,8)==1)||填报数据只能为正整数,请检查填报的数据！18,4\"";
   EXPECT_EQ(out.str(),
             "file,school_code,school_name,kind,verdict,type,message,cells,error\r\n"
-            "\"returns/a,b.xlsx\",11069,嵩山工学院,基表1.xls,failed,强制,\"合计\"\"不符\"\"\",基本情况!G10 基本情况!G11," +
-                error + "\r\n"
-                "\"returns/a,b.xlsx\",11069,嵩山工学院,基表1.xls,failed,提示,\"line\nbreak\",," + error + "\r\n"
+            "\"returns/"
+            "a,b.xlsx\",11069,嵩山工学院,基表1.xls,failed,强制,\"合计\"\"不符\"\"\",基本情况!G10 "
+            "基本情况!G11," +
+                error +
+                "\r\n"
+                "\"returns/a,b.xlsx\",11069,嵩山工学院,基表1.xls,failed,提示,\"line\nbreak\",," +
+                error +
+                "\r\n"
                 "returns/broken.xlsx,,,,error,,,,cannot be opened\r\n"
                 "returns/sub/c.xlsx,,,,passed,,,,\r\n");
 }

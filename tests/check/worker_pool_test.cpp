@@ -4,9 +4,9 @@
 // check with its reason.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <csignal>
 #include <set>
-#include <unistd.h>
 
 #include "host/check/worker_pool.h"
 
@@ -41,7 +41,8 @@ TEST(WorkerPool, EveryFileIsReportedOnceInOrder) {
     std::size_t files, per_worker;
   } cases[] = {{1, 5, 200}, {2, 23, 200}, {3, 23, 2}, {4, 2, 1}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.jobs << " jobs, " << c.files << " files, " << c.per_worker << " per worker");
+    SCOPED_TRACE(testing::Message()
+                 << c.jobs << " jobs, " << c.files << " files, " << c.per_worker << " per worker");
     const std::vector<std::string> files = Names(c.files);
     std::vector<std::size_t> progress;
     const std::vector<ReturnReport> reports = CheckInWorkers(
@@ -70,8 +71,8 @@ TEST(WorkerPool, EveryFileIsReportedOnceInOrder) {
 
 TEST(WorkerPool, AWorkerThatDiesCostsOnlyItsFile) {
   const std::vector<std::string> files = {"a", "crash", "b", "crash", "c", "d"};
-  const std::vector<ReturnReport> reports =
-      CheckInWorkers(files, {2, 200}, [] { return std::make_unique<EchoWorker>(); }, nullptr);
+  const std::vector<ReturnReport> reports = CheckInWorkers(
+      files, {2, 200}, [] { return std::make_unique<EchoWorker>(); }, nullptr);
   ASSERT_EQ(reports.size(), files.size());
   for (std::size_t i = 0; i < files.size(); ++i) {
     SCOPED_TRACE(files[i]);
@@ -86,7 +87,9 @@ TEST(WorkerPool, AWorkerThatDiesCostsOnlyItsFile) {
 }
 
 TEST(WorkerPool, AWorkerThatCannotBeSetUpEndsTheCheckWithItsReason) {
-  const WorkerFactory failing = []() -> std::unique_ptr<Worker> { throw std::runtime_error("no engine\nregistered"); };
+  const WorkerFactory failing = []() -> std::unique_ptr<Worker> {
+    throw std::runtime_error("no engine\nregistered");
+  };
   try {
     CheckInWorkers(Names(10), {2, 200}, failing, nullptr);
     FAIL() << "no error";
