@@ -4,8 +4,9 @@
 // the workbook's kind. Prints the result list as the dialog shows it (type
 // and message, mandatory first) with each failure's cells as sheet name and
 // A1 reference, the messages shown and the flag B40. --pick N double-clicks
-// row N: its cells are marked, its cell list stored in F40, and the workbook
-// saved as the user would on leaving. Exit status: 0 when the run was done
+// row N: its cells are marked and its cell list stored in F40. The workbook
+// is saved as the user would on leaving, so that the flag on disk is this
+// run's (a return that fails no longer keeps an earlier "ok"). Exit status: 0 when the run was done
 // and no "强制" rule failed, 1 when one did, 2 when the run could not be done
 // (the file, the add-in, a workbook that is no 2010 base table, a run
 // stopped by an error before any "强制" failure).
@@ -20,6 +21,7 @@
 #include "addin/workbook/base_table.h"
 #include "addin/workbook/excel_ops.h"
 #include "host/app/excel_host.h"
+#include "host/check/cell_refs.h"
 #include "platform/forms/client_dataset.h"
 #include "platform/forms/db_grid.h"
 #include "platform/forms/form.h"
@@ -92,32 +94,6 @@ class ValidateDriver : public forms::FormDriver, public ui::UiDriver {
   std::vector<std::string> messages_;
 };
 
-std::string ColumnLetters(int column) {
-  std::string letters;
-  for (; column > 0; column = (column - 1) / 26) letters.insert(letters.begin(), static_cast<char>('A' + (column - 1) % 26));
-  return letters;
-}
-
-struct CellRef {
-  std::string sheet, ref;  // UTF-8
-};
-
-// The cells of a cell list as sheet name (of the worksheet of that number)
-// and A1 reference; a position that cannot be read is given as it stands.
-std::vector<CellRef> Cells(const workbook::Application& excel, const std::string& cell_list) {
-  std::vector<CellRef> cells;
-  for (const std::string& position : SplitItems(cell_list, "|", " ")) {
-    try {
-      const base_table::CellPosition cell = base_table::ParseCellPosition(position);
-      cells.push_back({win::AnsiToUtf8(excel.Worksheets(cell.sheet).Name()),
-                       ColumnLetters(cell.column) + std::to_string(cell.row)});
-    } catch (const std::exception&) {
-      cells.push_back({"", win::AnsiToUtf8(position)});
-    }
-  }
-  return cells;
-}
-
 int Validate(const std::string& file, int pick, bool json) {
   auto driver = std::make_shared<ValidateDriver>(pick);
   forms::ScopedFormDriver forms_driver(driver);
@@ -148,11 +124,13 @@ int Validate(const std::string& file, int pick, bool json) {
   }
 
   std::string flag;
-  std::vector<std::vector<CellRef>> cells;
+  std::vector<std::vector<check::CellRef>> cells;
   try {
     flag = win::AnsiToUtf8(base_table::ReadCell(book->Sheet(1), base_table::kValidationFlagCell));
-    for (const ResultRow& row : driver->Rows()) cells.push_back(Cells(excel, row.cell_list));
-    if (driver->Picked()) book->Save();
+    for (const ResultRow& row : driver->Rows()) cells.push_back(check::CellRefs(excel, row.cell_list));
+    // Saved as the user would on leaving: the flag of this run (an "ok"
+    // cleared by a failure too), and the marks and F40 of a pick.
+    if (driver->Shown()) book->Save();
   } catch (const std::exception& error) {
     std::cerr << "velmora validate: " << win::AnsiToUtf8(error.what()) << "\n";
     return 2;
@@ -167,7 +145,7 @@ int Validate(const std::string& file, int pick, bool json) {
     nlohmann::json out = {{"flag", flag}, {"rows", nlohmann::json::array()}, {"messages", driver->Messages()}};
     for (std::size_t i = 0; i < driver->Rows().size(); ++i) {
       nlohmann::json row_cells = nlohmann::json::array();
-      for (const CellRef& cell : cells[i]) row_cells.push_back({{"sheet", cell.sheet}, {"ref", cell.ref}});
+      for (const check::CellRef& cell : cells[i]) row_cells.push_back({{"sheet", cell.sheet}, {"ref", cell.ref}});
       out["rows"].push_back({{"type", driver->Rows()[i].type}, {"message", driver->Rows()[i].message},
                              {"cells", row_cells}});
     }
@@ -178,7 +156,7 @@ int Validate(const std::string& file, int pick, bool json) {
   if (!driver->Shown()) std::cout << "the validation dialog was not opened\n";
   for (std::size_t i = 0; i < driver->Rows().size(); ++i) {
     std::cout << i + 1 << ". " << driver->Rows()[i].type << " " << driver->Rows()[i].message << "\n  ";
-    for (const CellRef& cell : cells[i]) std::cout << " " << cell.sheet << "!" << cell.ref;
+    for (const check::CellRef& cell : cells[i]) std::cout << " " << cell.sheet << "!" << cell.ref;
     std::cout << "\n";
   }
   if (driver->Picked()) std::cout << "picked row " << pick << "\n";

@@ -79,6 +79,14 @@ TEST_F(ValidateCli, CleanSamplesPassAndAreFlagged) {
   }
 }
 
+TEST_F(ValidateCli, AReturnThatNoLongerPassesLosesItsFlagOnDisk) {
+  const std::string path = Sample("jb1_clean");
+  EXPECT_EQ(Validate(path, 0)["flag"], "ok");
+  ASSERT_EQ(Run("type " + path + " 1 D10 984").status, 0);
+  EXPECT_EQ(Validate(path, 1)["flag"], "");
+  EXPECT_EQ(xlsx::Workbook::Load(path)->Sheet(1).GetValue(40, 2).text, "");
+}
+
 // The cells of a row as "sheet!ref" texts.
 std::vector<std::string> Cells(const nlohmann::json& row) {
   std::vector<std::string> cells;
