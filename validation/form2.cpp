@@ -95,7 +95,9 @@ void TForm2::FormCreate(forms::Component&) {
     DBGrid1.DataSource = &DataSource1;
     SetJiaoYanFlagOnExcel(FContext->excel, *FResults, run.outcome);
     FResults->Last();
-    if (FResults->RecordCount() == 0) {
+    // A run stopped by an error has not checked the rules after it: an empty
+    // list then says nothing about them (the stop has been shown).
+    if (FResults->RecordCount() == 0 && run.outcome.completed) {
       win::MessageBox(Gbk("提示：交验全部通过！"), forms::ApplicationTitle(), win::MB_OK);
       PostClose();
     } else {

@@ -85,6 +85,18 @@ TEST_F(Dialog, NothingFailedSaysSoAndClosesByItself) {
   EXPECT_EQ(Saved()->Sheet(1).GetValue(40, 2).text, "ok");
 }
 
+TEST_F(Dialog, ARunStoppedBeforeAnyFailureDoesNotSayAllPassed) {
+  WriteFile("1.txt", {"通过,1-004,1,\"=(F1(JB1_2,B01,1)>0)\"", "文字,1-005,1,\"=(F1(JB1_1,A01,1)>0)\"",
+                      "后面,1-006,1,\"=(1==2)\""});
+  Input(1, 12, 5, "十二");  // no figure: the run stops at 1-005
+  Open();
+  auto driver = Show();
+  ASSERT_EQ(BoxTexts(*driver).size(), 1u);
+  EXPECT_NE(BoxTexts(*driver)[0], "提示：交验全部通过！");
+  EXPECT_TRUE(driver->Forms()[0].shown.Find("DBGrid1")->grid.rows.empty());
+  EXPECT_EQ(First(base_table::kValidationFlagCell), "");
+}
+
 TEST_F(Dialog, OtherTemplateNamesOpenAnEmptyDialog) {
   for (const char* name : {" 基表1.xls", "", "基表4.xls"}) {
     SCOPED_TRACE(name);
