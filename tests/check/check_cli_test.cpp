@@ -16,15 +16,13 @@
 #include <string>
 
 #include "excel/xlsx/model.h"
+#include "tests/support/run_command.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Outcome {
-  int status = -1;
-  std::string out;
-};
+using Outcome = velmora::testing::CommandOutcome;
 
 std::string Bytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -52,15 +50,7 @@ class CheckCli : public ::testing::Test {
   }
 
   Outcome Run(const std::string& arguments) {
-    Outcome outcome;
-    FILE* pipe = popen((bin_ + "/velmora " + arguments + " 2>&1").c_str(), "r");
-    if (!pipe) return outcome;
-    std::array<char, 4096> buffer;
-    while (std::size_t n = fread(buffer.data(), 1, buffer.size(), pipe))
-      outcome.out.append(buffer.data(), n);
-    const int status = pclose(pipe);
-    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return outcome;
+    return velmora::testing::RunCommand(bin_ + "/velmora " + arguments);
   }
   // A copy of a sample under returns/, as name (which may name a subfolder).
   std::string Sample(const std::string& sample, const std::string& name) {

@@ -7,23 +7,15 @@
 
 #include "excel/xlsx/model.h"
 #include "test_zip.h"
+#include "tests/support/run_command.h"
 
 namespace {
 
-struct CliRun {
-  int status;
-  std::string out;
-};
+using CliRun = velmora::testing::CommandOutcome;
 
 CliRun Velmora(const std::string& args) {
   const char* bin = std::getenv("VELMORA_BIN_DIR");
-  std::string cmd = std::string(bin ? bin : ".") + "/velmora " + args + " 2>&1";
-  FILE* p = popen(cmd.c_str(), "r");
-  std::string out;
-  std::array<char, 4096> buf;
-  while (std::size_t n = fread(buf.data(), 1, buf.size(), p)) out.append(buf.data(), n);
-  int status = pclose(p);
-  return {WEXITSTATUS(status), out};
+  return velmora::testing::RunCommand(std::string(bin ? bin : ".") + "/velmora " + args);
 }
 
 std::string Fixture() { return std::string(EXCEL_FIXTURES) + "/base_table.xlsx"; }

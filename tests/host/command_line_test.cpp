@@ -11,13 +11,11 @@
 #include <sstream>
 
 #include "com/registry.h"
+#include "tests/support/run_command.h"
 
 namespace {
 
-struct Outcome {
-  int status;
-  std::string out;
-};
+using Outcome = velmora::testing::CommandOutcome;
 
 class CommandLineTest : public ::testing::Test {
  protected:
@@ -29,16 +27,7 @@ class CommandLineTest : public ::testing::Test {
     velmora = std::string(bin ? bin : ".") + "/velmora";
   }
   Outcome Velmora(const std::string& args) {
-    std::string command = "VELMORA_REGISTRY='" + registry + "' '" + velmora + "' " + args + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    Outcome run{-1, {}};
-    if (!pipe) return run;
-    std::array<char, 4096> buffer;
-    std::size_t n;
-    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) run.out.append(buffer.data(), n);
-    int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return velmora::testing::RunCommand("VELMORA_REGISTRY='" + registry + "' '" + velmora + "' " + args);
   }
   std::string Registry() {
     std::ifstream in(registry);

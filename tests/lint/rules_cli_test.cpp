@@ -8,26 +8,17 @@
 #include <cstdio>
 
 #include "lint_fixture.h"
+#include "tests/support/run_command.h"
 
 namespace velmora::testing {
 namespace {
 
-struct Outcome {
-  int status = -1;
-  std::string out;
-};
+using Outcome = velmora::testing::CommandOutcome;
 
 class RulesCli : public LintTest {
  protected:
   Outcome Run(const std::string& arguments) const {
-    Outcome outcome;
-    FILE* pipe = popen((bin_ + "/velmora rules lint " + arguments + " 2>&1").c_str(), "r");
-    if (!pipe) return outcome;
-    std::array<char, 4096> buffer;
-    while (std::size_t n = fread(buffer.data(), 1, buffer.size(), pipe)) outcome.out.append(buffer.data(), n);
-    const int status = pclose(pipe);
-    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return outcome;
+    return velmora::testing::RunCommand(bin_ + "/velmora rules lint " + arguments);
   }
 };
 

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/win/library_loader.h"
+#include "tests/support/run_command.h"
 
 namespace {
 
@@ -48,14 +49,8 @@ class EvalCommand : public ::testing::Test {
     return out + "'";
   }
   static CommandRun Velmora(const std::string& arguments) {
-    CommandRun run;
-    FILE* pipe = popen((velmora_ + " " + arguments + " 2>&1").c_str(), "r");
-    if (!pipe) return {"", -1};
-    std::array<char, 256> buffer;
-    while (std::fgets(buffer.data(), buffer.size(), pipe)) run.output += buffer.data();
-    const int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    velmora::testing::CommandOutcome run = velmora::testing::RunCommand(velmora_ + " " + arguments);
+    return {run.out, run.status};
   }
   static CommandRun Eval(const std::string& expression) {
     return Velmora("eval " + Quoted(expression));

@@ -12,13 +12,11 @@
 #include <sys/wait.h>
 
 #include "excel/xlsx/model.h"
+#include "tests/support/run_command.h"
 
 namespace {
 
-struct Outcome {
-  int status = -1;
-  std::string out;
-};
+using Outcome = velmora::testing::CommandOutcome;
 
 class ValidateCli : public ::testing::Test {
  protected:
@@ -38,14 +36,7 @@ class ValidateCli : public ::testing::Test {
   }
 
   Outcome Run(const std::string& arguments) {
-    Outcome outcome;
-    FILE* pipe = popen((bin_ + "/velmora " + arguments + " 2>&1").c_str(), "r");
-    if (!pipe) return outcome;
-    std::array<char, 4096> buffer;
-    while (std::size_t n = fread(buffer.data(), 1, buffer.size(), pipe)) outcome.out.append(buffer.data(), n);
-    const int status = pclose(pipe);
-    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return outcome;
+    return velmora::testing::RunCommand(bin_ + "/velmora " + arguments);
   }
   // A copy of a sample in the test's folder.
   std::string Sample(const std::string& name) {
