@@ -13,6 +13,7 @@ namespace {
 constexpr int kBookRow = 40;
 constexpr int kCodeColumn = 10;  // J40: the sheet code
 constexpr int kGrey = 15;        // the fill of a cell locked for the school
+constexpr double kPrintRowPoints = 12;  // the print sheet's rows (the standard row is 13.5)
 
 void Protect(xlsx::Worksheet& sheet, const std::string& password) {
   // The standard options: DrawingObjects false, Contents true, Scenarios true;
@@ -127,8 +128,12 @@ std::unique_ptr<xlsx::Workbook> BuildTemplate(const Layout& layout) {
     page.paper_size = ls.paper_size;
     page.orientation = ls.landscape ? xlsx::Orientation::Landscape : xlsx::Orientation::Portrait;
     page.center_horizontally = page.center_vertically = true;
-    // A data sheet prints on one page; the print sheet's zoom is set when it is printed.
+    // A data sheet prints on one page; the print sheet's zoom is set when it is
+    // printed, and its rows are low enough for the digest to fit one A4 page
+    // at the zoom of A4 (55 %) within the default margins.
     page.fit_to_page = ls.code != "-";
+    if (ls.code == "-" && !ls.cells.empty())
+      for (int row = 1; row <= ls.cells.rbegin()->first.first; ++row) sheet.SetRowHeight(row, kPrintRowPoints);
     if (ls.hidden) sheet.SetVisibility(xlsx::Visibility::Hidden);
     // The first input cell is where a school starts typing.
     for (const auto& [rc, cell] : ls.cells)
