@@ -1,23 +1,16 @@
 #pragma once
 // Reads a PDF file back with poppler's command-line tools: the page count and
 // size (pdfinfo) and the words with their boxes (pdftotext -bbox).
-#include <array>
-#include <cstdio>
 #include <regex>
 #include <string>
 #include <vector>
 
+#include "tests/support/run_command.h"
+
 namespace velmora::testing {
 
-inline std::string Output(const std::string& command) {
-  std::string out;
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  if (!pipe) return out;
-  std::array<char, 4096> buffer;
-  while (std::size_t n = fread(buffer.data(), 1, buffer.size(), pipe)) out.append(buffer.data(), n);
-  pclose(pipe);
-  return out;
-}
+// What the command printed (stdout and stderr).
+inline std::string Output(const std::string& command) { return RunCommand(command).out; }
 
 struct PdfInfo {
   int pages = 0;

@@ -15,13 +15,11 @@
 #include "excel/xlsx/model.h"
 #include "tests/preview/pdf_probe.h"
 #include "tests/tools/png_picture.h"
+#include "tests/support/run_command.h"
 
 namespace {
 
-struct Outcome {
-  int status = -1;
-  std::string out;
-};
+using Outcome = velmora::testing::CommandOutcome;
 
 class ToolsCliTest : public ::testing::Test {
  protected:
@@ -40,14 +38,7 @@ class ToolsCliTest : public ::testing::Test {
     if (!dir_.empty()) std::filesystem::remove_all(dir_);
   }
   Outcome Run(const std::string& arguments) {
-    Outcome outcome;
-    FILE* pipe = popen((bin_ + "/velmora " + arguments + " 2>&1").c_str(), "r");
-    if (!pipe) return outcome;
-    std::array<char, 4096> buffer;
-    while (std::size_t n = fread(buffer.data(), 1, buffer.size(), pipe)) outcome.out.append(buffer.data(), n);
-    const int status = pclose(pipe);
-    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return outcome;
+    return velmora::testing::RunCommand(bin_ + "/velmora " + arguments);
   }
   static bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
