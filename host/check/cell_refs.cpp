@@ -4,16 +4,10 @@
 
 #include "addin/text/item_split.h"
 #include "addin/workbook/base_table.h"
+#include "excel/xlsx/model.h"
 #include "platform/win/code_page.h"
 
 namespace velmora::check {
-
-std::string ColumnLetters(int column) {
-  std::string letters;
-  for (; column > 0; column = (column - 1) / 26)
-    letters.insert(letters.begin(), static_cast<char>('A' + (column - 1) % 26));
-  return letters;
-}
 
 std::vector<CellRef> CellRefs(const workbook::Application& excel, std::string_view cell_list) {
   std::vector<CellRef> cells;
@@ -21,7 +15,7 @@ std::vector<CellRef> CellRefs(const workbook::Application& excel, std::string_vi
     try {
       const base_table::CellPosition cell = base_table::ParseCellPosition(position);
       cells.push_back({win::AnsiToUtf8(excel.Worksheets(cell.sheet).Name()),
-                       ColumnLetters(cell.column) + std::to_string(cell.row)});
+                       xlsx::CellName(cell.row, cell.column)});
     } catch (const std::exception&) {
       cells.push_back({"", win::AnsiToUtf8(position)});
     }

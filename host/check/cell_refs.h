@@ -17,9 +17,6 @@ struct CellRef {
   bool operator==(const CellRef&) const = default;
 };
 
-// "A" for 1, "Z" for 26, "AA" for 27.
-std::string ColumnLetters(int column);
-
 // Every position of the list, in order; a position that cannot be parsed, or
 // whose sheet the active workbook does not have, is given as it stands.
 std::vector<CellRef> CellRefs(const workbook::Application& excel, std::string_view cell_list);

@@ -11,17 +11,12 @@
 #include "../command_registry.h"
 #include "addin/workbook/base_table.h"
 #include "excel/fault.h"
+#include "excel/xlsx/model.h"
 #include "command_session.h"
 #include "platform/win/code_page.h"
 
 namespace velmora::cli {
 namespace {
-
-std::string ColumnLetters(long column) {
-  std::string letters;
-  for (; column > 0; column = (column - 1) / 26) letters.insert(letters.begin(), static_cast<char>('A' + (column - 1) % 26));
-  return letters;
-}
 
 int Switch(const std::string& file) {
   CommandSession session("switch");
@@ -35,7 +30,7 @@ int Switch(const std::string& file) {
   try {
     if (selected) {
       const workbook::Range cell = *excel.Selection();
-      std::cout << "selected: " << win::AnsiToUtf8(book->ActiveSheet().Name()) << "!" << ColumnLetters(cell.Column())
+      std::cout << "selected: " << win::AnsiToUtf8(book->ActiveSheet().Name()) << "!" << xlsx::ColumnName(static_cast<int>(cell.Column()))
                 << cell.Row() << "\n";
     } else {
       std::cout << "nothing selected\n";

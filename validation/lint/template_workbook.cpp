@@ -3,21 +3,15 @@
 #include "addin/workbook/base_table.h"
 #include "com/error_info.h"
 #include "excel/com/excel.h"
+#include "excel/xlsx/model.h"
 #include "platform/win/path.h"
 
 namespace velmora::lint {
 
 namespace {
 
-// "A", "Z", "AA" ... for a 1-based column.
-std::string ColumnName(int column) {
-  std::string name;
-  for (; column > 0; column = (column - 1) / 26) name.insert(name.begin(), static_cast<char>('A' + (column - 1) % 26));
-  return name;
-}
-
 std::string CellName(int sheet, int row, int column) {
-  return "sheet " + std::to_string(sheet) + " " + ColumnName(column) + std::to_string(row);
+  return "sheet " + std::to_string(sheet) + " " + xlsx::CellName(row, column);
 }
 
 }  // namespace
