@@ -17,6 +17,7 @@
 
 #include "excel/xlsx/model.h"
 #include "tests/support/run_command.h"
+#include "tests/support/file_bytes.h"
 
 namespace fs = std::filesystem;
 
@@ -24,12 +25,7 @@ namespace {
 
 using Outcome = velmora::testing::CommandOutcome;
 
-std::string Bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
+std::string Bytes(const std::string& path) { return velmora::testing::FileBytes(path); }
 
 class CheckCli : public ::testing::Test {
  protected:

@@ -1,4 +1,5 @@
 #include "test_zip.h"
+#include "tests/support/file_bytes.h"
 
 #include <zip.h>
 
@@ -67,12 +68,7 @@ void Put(Parts& parts, const std::string& name, const std::string& bytes) {
   parts.emplace_back(name, bytes);
 }
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
+std::string ReadFile(const std::string& path) { return velmora::testing::FileBytes(path); }
 
 void WriteFile(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary);

@@ -10,17 +10,13 @@
 
 #include "cli_run.h"
 #include "excel/xlsx/model.h"
+#include "tests/support/file_bytes.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string Bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
+std::string Bytes(const std::string& path) { return velmora::testing::FileBytes(path); }
 
 TEST(ClickSaves, WhatTheClickChanged) {
   const std::string bin = fs::path(velmora::testing::VelmoraPath()).parent_path().string();

@@ -9,18 +9,14 @@
 
 #include "cli_run.h"
 #include "excel/xlsx/model.h"
+#include "tests/support/file_bytes.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using velmora::testing::CliOutcome;
 
-std::string Bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
+std::string Bytes(const std::string& path) { return velmora::testing::FileBytes(path); }
 
 class DemoTest : public ::testing::Test {
  protected:

@@ -9,6 +9,7 @@
 #include "excel/fault.h"
 #include "platform/win/code_page.h"
 #include "platform/win/path.h"
+#include "tests/support/file_bytes.h"
 
 namespace fs = std::filesystem;
 
@@ -17,12 +18,7 @@ namespace schooltest {
 std::string G(const std::string& utf8) { return win::Utf8ToAnsi(utf8); }
 std::string U(const std::string& gbk) { return win::AnsiToUtf8(gbk); }
 
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
+std::string ReadBytes(const std::string& path) { return velmora::testing::FileBytes(path); }
 
 void WriteBytes(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;

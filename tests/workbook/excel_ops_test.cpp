@@ -11,18 +11,14 @@
 #include "excel/fault.h"
 #include "excel/xlsx/model.h"
 #include "win/code_page.h"
+#include "tests/support/file_bytes.h"
 
 using namespace velmora;
 using base_table::UnprotectedSheet;
 
 namespace {
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
+std::string ReadFile(const std::string& path) { return velmora::testing::FileBytes(path); }
 
 class ExcelOps : public ::testing::Test {
  protected:
