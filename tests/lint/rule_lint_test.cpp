@@ -42,6 +42,9 @@ const std::vector<Rule> kRules = {
     {R"r(表1-1：混合前缀,1-011,0,"WHEN(F1(JB1_1,dqdm,1)==41% And F1(JB1_1,xxdm,1)==1%)|=(F1(JB1_1,A101,1)>0);")r",
      {FindingKind::Syntax}},
     {"   ", {}},
+    // A reference in lower case is no reference: the engine gets the names.
+    {R"r(表1-1：小写引用,1-012,1,"=(f1(JB1_1,A101,1)>=0)")r", {FindingKind::UnknownName}},
+    {R"r(表1-1：函数与常数,1-014,1,"=(Abs(F1(JB1_1,A101,1))>=Round(0.5) Or F1(JB1_1,A101,1)=&H10 Or 1E2>0)")r", {}},
     // A blank before the "|" becomes the condition's last byte, so its ")" is
     // left in the condition.
     {R"r(表1-1：空白在竖线前,1-013,1,"WHEN(F1(JB1_1,A101,1)>0) |=(F1(JB1_1,A101,2)>0);")r",

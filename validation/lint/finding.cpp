@@ -12,6 +12,7 @@ std::string_view KindName(FindingKind kind) {
     case FindingKind::BadPosition: return "bad-position";
     case FindingKind::NotInput: return "not-input";
     case FindingKind::Syntax: return "syntax";
+    case FindingKind::UnknownName: return "unknown-name";
   }
   return "?";
 }

@@ -17,10 +17,11 @@ enum class FindingKind {
   BadPosition,  // the position line or the row shift is no decimal integer
   NotInput,     // the referenced cell is no input cell of the template
   Syntax,       // the rewritten expression does not parse
+  UnknownName,  // the rewritten expression holds a name the script engine does not know
 };
 
 // "items", "quotes", "framing", "no-position", "loose-match", "bad-position",
-// "not-input", "syntax".
+// "not-input", "syntax", "unknown-name".
 std::string_view KindName(FindingKind kind);
 
 struct Finding {

@@ -17,6 +17,7 @@
 #include "validation/cell_position.h"
 #include "validation/expression_evaluation.h"
 #include "validation/keyword_rewriting.h"
+#include "validation/lint/known_names.h"
 #include "validation/lint/parse_check.h"
 #include "validation/lint/template_workbook.h"
 #include "validation/rule_file.h"
@@ -140,10 +141,20 @@ class TableLint {
     rewritten = regex::Regex("_").ReplaceAll(rewritten, "-");
     rewritten = regex::Regex("!=").ReplaceAll(rewritten, "<>");
     rewritten = ParseInt(rewritten, engines_);
-    if (const std::optional<std::string> error = CompilationError(engines_, rewritten))
+    if (const std::optional<std::string> error = CompilationError(engines_, rewritten)) {
       Add(FindingKind::Syntax, std::string("the ") + name + " as the script engine gets it, " + Quoted(rewritten) +
                                    " (every reference " + kSampleValue +
                                    "), does not parse: " + *error + "; the rule passes whatever the figures");
+      return;
+    }
+    if (const std::vector<std::string> unknown = UnknownNames(rewritten); !unknown.empty()) {
+      std::string names;
+      for (const std::string& n : unknown) names += (names.empty() ? "" : ", ") + Quoted(n);
+      Add(FindingKind::UnknownName, std::string("the ") + name + " as the script engine gets it, " +
+                                        Quoted(rewritten) + ", holds " + names +
+                                        ": no cell reference (those are written \"F1(\") and no name the engine "
+                                        "knows; Empty in a comparison, an error when called");
+    }
   }
 
   void Reference(const std::string& reference) {
