@@ -118,14 +118,10 @@ void ReturnChecker::Run(ReturnReport& report, const std::string& utf8_file) cons
 
   RunResult run = JiaoYan(std::to_string(static_cast<int>(kind)), context_);
   if (write_) {
-    // A flag emptied after a "强制" failure is written but not saved by the
-    // flag step; on the command line nobody saves it later, so it is saved
-    // here: a return that has stopped passing does not keep its "ok" on disk.
-    const std::string flag_before = base_table::ReadCell(first, base_table::kValidationFlagCell);
+    // Saved after the flag as velmora validate saves on leaving: a return that
+    // has stopped passing does not keep its "ok" on disk.
     SetJiaoYanFlagOnExcel(context_.excel, *run.results, run.outcome);
-    if (!Trim(flag_before).empty() &&
-        Trim(base_table::ReadCell(first, base_table::kValidationFlagCell)).empty())
-      book.Save();
+    book.Save();
   }
   ReadFailures(report, *run.results, context_.excel);
 
