@@ -32,21 +32,13 @@ const Registration type{"type", [](CLI::App& app) {
         SetExitStatus(1);
         return;
       }
-      if (s->visibility() != xlsx::Visibility::Visible) {
-        std::cerr << "velmora: the sheet \"" << s->name() << "\" is hidden; a user cannot type into it.\n";
-        SetExitStatus(1);
-        return;
-      }
       int row = 0, column = 0;
       if (!xlsx::ParseCellName(ref, row, column)) {
         std::cerr << "velmora: \"" << ref << "\" is not a cell reference.\n";
         SetExitStatus(2);
         return;
       }
-      excel::SheetSession session;
-      excel::WriteText(*s, session, row, column, value, excel::Actor::User);
-      s->Select(row, column, row, column);
-      book->SetActiveSheet(book->PositionOf(*s));
+      excel::UserType(*book, *s, row, column, value);
       book->Save(file);
       SetExitStatus(0);
     } catch (const excel::ExcelError& e) {

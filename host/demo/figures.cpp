@@ -38,34 +38,23 @@ std::vector<TypingOutcome> TypeFigures(const std::string& path,
                                        const std::vector<Figure>& figures) {
   auto book = xlsx::Workbook::Load(path);
   std::vector<TypingOutcome> outcomes;
-  const Figure* last = nullptr;
+  bool typed = false;
   for (const Figure& figure : figures) {
     TypingOutcome outcome{figure, {}};
     if (figure.sheet < 1 || figure.sheet > book->SheetCount() ||
         !book->Sheet(figure.sheet).IsWorksheet()) {
       outcome.refusal = "the workbook has no worksheet " + std::to_string(figure.sheet);
-    } else if (xlsx::Worksheet& sheet = book->Sheet(figure.sheet);
-               sheet.visibility() != xlsx::Visibility::Visible) {
-      outcome.refusal = "the sheet \"" + sheet.name() + "\" is hidden";
     } else {
       try {
-        // The session state Excel keeps beside a sheet is not in the file: a
-        // user's typing is held by the protection alone.
-        excel::SheetSession session;
-        excel::WriteText(sheet, session, figure.row, figure.column, figure.text,
-                         excel::Actor::User);
-        last = &figure;
-      } catch (const excel::ExcelError& refused) {
+        excel::UserType(*book, book->Sheet(figure.sheet), figure.row, figure.column, figure.text);
+        typed = true;
+      } catch (const std::exception& refused) {  // a hidden sheet, a locked cell
         outcome.refusal = refused.what();
       }
     }
     outcomes.push_back(std::move(outcome));
   }
-  if (last) {
-    book->Sheet(last->sheet).Select(last->row, last->column, last->row, last->column);
-    book->SetActiveSheet(last->sheet);
-    book->Save(path);
-  }
+  if (typed) book->Save(path);
   return outcomes;
 }
 

@@ -127,6 +127,14 @@ void UserSelect(xlsx::Worksheet& sheet, int first_row, int first_col, int last_r
   sheet.Select(first_row, first_col, last_row, last_col);
 }
 
+void UserType(xlsx::Workbook& book, xlsx::Worksheet& sheet, int row, int column, const std::string& utf8) {
+  if (sheet.visibility() != xlsx::Visibility::Visible)
+    throw std::invalid_argument("the sheet \"" + sheet.name() + "\" is hidden; a user cannot type into it.");
+  WriteText(sheet, SheetSession{}, row, column, utf8, Actor::User);
+  sheet.Select(row, column, row, column);
+  book.SetActiveSheet(book.PositionOf(sheet));
+}
+
 namespace {
 struct ErrorValue {
   int code;

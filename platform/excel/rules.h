@@ -73,6 +73,14 @@ void Unprotect(xlsx::Worksheet& sheet, SheetSession& session, const std::string&
 void Protect(xlsx::Worksheet& sheet, SheetSession& session, const std::string& password_utf8, bool drawing_objects,
              bool contents, bool scenarios, bool user_interface_only);
 
+// Typing into a cell of a workbook file with the user's hands, as in the
+// spreadsheet program: the text is written as WriteText writes it for the
+// user (a file keeps no session state, so the protection alone holds), the
+// cell becomes the sheet's selection and the sheet the active one. A hidden
+// sheet cannot be typed into (std::invalid_argument); a refused cell raises
+// ExcelError with the program's message.
+void UserType(xlsx::Workbook& book, xlsx::Worksheet& sheet, int row, int column, const std::string& utf8);
+
 // EnableSelection: 0 no restrictions, 1 unlocked cells only, -4142 none.
 int EnableSelection(const xlsx::Worksheet& sheet);
 void SetEnableSelection(xlsx::Worksheet& sheet, int value);
