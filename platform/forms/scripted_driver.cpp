@@ -1,13 +1,14 @@
 #include "scripted_driver.h"
 
-#include <filesystem>
 #include <sstream>
 #include <stdexcept>
-#include <system_error>
 
 #include "controls.h"
 #include "form.h"
 #include "modal_session.h"
+#include "platform/win/code_page.h"
+#include "platform/win/last_error.h"
+#include "platform/win/path.h"
 
 namespace forms {
 namespace {
@@ -159,11 +160,12 @@ void ScriptedDriver::ShowPrintPreview(const std::string& pdf_file, const std::st
   Write("print preview of \"" + title + "\"");
   PrintPreviewShown shown{title, {}};
   if (!preview_path_.empty()) {
-    std::error_code error;
-    std::filesystem::copy_file(pdf_file, preview_path_, std::filesystem::copy_options::overwrite_existing, error);
-    if (error) {
-      Write("  the preview cannot be written to " + preview_path_ + ": " + error.message());
-      throw std::runtime_error("the print preview cannot be written to " + preview_path_ + ": " + error.message());
+    // Written beside the target and renamed over it: a failed copy leaves no
+    // half-written preview.
+    if (!win::CopyFile(win::Utf8ToAnsi(pdf_file), win::Utf8ToAnsi(preview_path_), false)) {
+      const std::string why = win::GetLastErrorText();
+      Write("  the preview cannot be written to " + preview_path_ + ": " + why);
+      throw std::runtime_error("the print preview cannot be written to " + preview_path_ + ": " + why);
     }
     shown.written_to = preview_path_;
     Write("preview written to " + preview_path_);
