@@ -1,8 +1,12 @@
 #include "host/check/report_files.h"
 
 #include <cctype>
-#include <fstream>
+#include <sstream>
 #include <stdexcept>
+
+#include "platform/win/code_page.h"
+#include "platform/win/last_error.h"
+#include "platform/win/path.h"
 
 namespace velmora::check {
 
@@ -83,14 +87,14 @@ bool IsReportFileName(const std::string& path) {
 void WriteReportFile(const std::string& path, const std::vector<ReturnReport>& reports) {
   if (!IsReportFileName(path))
     throw std::runtime_error("the report must be a .json or .csv file: " + path);
-  std::ofstream out(path, std::ios::binary);
-  if (!out) throw std::runtime_error("the report cannot be written: " + path);
+  std::ostringstream out;
   if (EndsWith(path, ".json"))
     WriteJsonReport(out, reports);
   else
     WriteCsvReport(out, reports);
-  out.close();
-  if (!out) throw std::runtime_error("the report cannot be written: " + path);
+  // Replaced whole or not at all: an earlier report is never left half-written.
+  if (!win::WriteFile(win::Utf8ToAnsi(path), out.str()))
+    throw std::runtime_error("the report cannot be written: " + path + ": " + win::GetLastErrorText());
 }
 
 }  // namespace velmora::check
